@@ -152,7 +152,8 @@ TTraceDebugger::TTraceDebugger() {
     channel_.reset();
   }
   std::lock_guard<std::mutex> guard(marksLock_);
-  if (TimeMark* mark = FindMark(MarkKey(""))) overhead_ = static_cast<uint32_t>(mark->accumulated / 1000);
+  if (TimeMark* mark = FindMark(MarkKey("")))
+    overhead_ = static_cast<uint32_t>(mark->accumulated / 1000);
 }
 
 TTraceDebugger::~TTraceDebugger() {
@@ -219,7 +220,8 @@ void TTraceDebugger::TraceStopMark(const std::string& name, const std::string& t
       if (!mark) return;
       // A span shorter than the measured overhead (or a counter read on another core that
       // runs behind) must not wrap the unsigned total around.
-      const int64_t span = static_cast<int64_t>(now - mark->start) - static_cast<int64_t>(overhead_);
+      const int64_t span =
+          static_cast<int64_t>(now - mark->start) - static_cast<int64_t>(overhead_);
       if (span > 0) mark->accumulated += static_cast<uint64_t>(span);
       accumulated = mark->accumulated;
     }

@@ -29,7 +29,7 @@ std::string OneLine(std::string_view text) {
 }  // namespace
 
 void TMemIniFile::SetText(std::string_view text) {
-  sections_.clear();
+  Clear();
   Section* current = nullptr;
   size_t pos = 0;
   while (pos < text.size()) {
@@ -48,7 +48,10 @@ void TMemIniFile::SetText(std::string_view text) {
       current = &sections_.back();
       continue;
     }
-    if (current == nullptr) continue;  // before the first section
+    if (current == nullptr) {  // before the first section
+      ++droppedLines_;
+      continue;
+    }
 
     Line entry;
     const size_t separator = line.find('=');

@@ -27,7 +27,13 @@ class TMemIniFile {
   void SetText(std::string_view text);
   // Every section as "[name]", its lines, one empty line; each line ends with CR LF.
   std::string Text() const;
-  void Clear() { sections_.clear(); }
+  void Clear() {
+    sections_.clear();
+    droppedLines_ = 0;
+  }
+  // Lines of the last parse that held something but came before the first section, and so
+  // were dropped: a sign that the text was not written as this format.
+  size_t DroppedLines() const { return droppedLines_; }
 
   // The file the document is bound to ("" for a document over text only).
   const std::string& FileName() const { return fileName_; }
@@ -84,6 +90,7 @@ class TMemIniFile {
 
   std::string fileName_;
   std::vector<Section> sections_;
+  size_t droppedLines_ = 0;
 };
 
 }  // namespace qv

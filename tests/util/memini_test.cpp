@@ -58,6 +58,23 @@ TEST(MemIniFile, LooksUpEntriesByTheParsingRules) {
   }
 }
 
+TEST(MemIniFile, CountsLinesDroppedBeforeTheFirstSection) {
+  struct Case {
+    const char* text;
+    size_t dropped;
+  } cases[] = {
+      {"", 0}, {" ", 0}, {"; comment\r\n\r\n", 0}, {"[s]\na=1\n", 0},
+      {"a=1\nloose\n;c\n[s]\nb=2\n", 2}, {"text without sections", 1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text);
+    TMemIniFile ini;
+    ini.SetText("x\n[t]\n");
+    ini.SetText(c.text);  // a new parse starts counting afresh
+    EXPECT_EQ(ini.DroppedLines(), c.dropped);
+  }
+}
+
 TEST(MemIniFile, KeepsBytesThatAreNotBlanksInsideNamesAndValues) {
   TMemIniFile ini;
   ini.SetText(std::string("[s]\na\0b=c\0d\x01\n", 13));

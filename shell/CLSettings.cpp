@@ -6,7 +6,6 @@
 
 #include <charconv>
 #include <cmath>
-#include <cstdio>
 
 #include "diagnostics/TraceDebug.h"
 #include "shell/EngineLists.h"
@@ -270,13 +269,14 @@ TCLSettings* GetSettings() {
 void FreeSettings() { g_settings.reset(); }
 
 std::string FloatToSettingText(double value, std::string_view separator) {
+  // to_chars rather than printf: the C runtime's locale must not pick the decimal point.
   char buffer[64];
-  std::snprintf(buffer, sizeof buffer, "%.15G", value);
-  std::string text = buffer;
-  // "1.5E-07" -> "1.5E-7", "1E+20" -> "1E20": the exponent without "+" or leading zeros.
-  const size_t e = text.find('E');
+  const auto result = std::to_chars(buffer, buffer + sizeof buffer, value,
+                                    std::chars_format::general, 15);
+  std::string text(buffer, result.ec == std::errc() ? result.ptr : buffer);
+  // "1.5e-07" -> "1.5E-7", "1e+20" -> "1E20": the exponent without "+" or leading zeros.
+  const size_t e = text.find('e');
   if (e != std::string::npos) {
-    std::string mantissa = text.substr(0, e);
     std::string exponent = text.substr(e + 1);
     std::string sign;
     if (!exponent.empty() && (exponent[0] == '+' || exponent[0] == '-')) {
@@ -285,7 +285,7 @@ std::string FloatToSettingText(double value, std::string_view separator) {
     }
     const size_t digits = exponent.find_first_not_of('0');
     exponent = digits == std::string::npos ? "0" : exponent.substr(digits);
-    text = mantissa + "E" + sign + exponent;
+    text = text.substr(0, e) + "E" + sign + exponent;
   }
   const size_t point = text.find('.');
   if (point != std::string::npos) text.replace(point, 1, separator);

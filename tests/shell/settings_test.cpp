@@ -380,6 +380,18 @@ TEST_F(SettingsStore, AllUsersFlagDecidesWhereSettingDatLives) {
   }
 }
 
+TEST_F(SettingsStore, AllUsersDecisionHoldsEvenWhenUserFlagCannotBeSaved) {
+  // Reading the flag file back would find no entry, which reads as "all users".
+  test::PlantFolder(UserFlagFile() + ".new");
+  test::TraceCapture capture;
+  auto settings = Open();
+  EXPECT_FALSE(test::PathExists(UserFlagFile()));
+  EXPECT_FALSE(settings->AllUsers());
+  EXPECT_EQ(settings->SettingsFolder(), UserFolder());
+  EXPECT_EQ(test::ReadWholeFile(UserSettingFile()), kFirstStartContent);
+  EXPECT_EQ(SettingsTraces(capture, "Cannot save " + UserFlagFile()).size(), 1u);
+}
+
 TEST_F(SettingsStore, InstallAgeIsZeroWhenNoFolderCanBeRead) {
   test::PlantFile(scratch / "blocker", "a file where folders should be");
   SettingsEnvironment environment = Environment();

@@ -6,6 +6,7 @@
 
 #include "util/Handles.h"
 #include "util/PathText.h"
+#include "util/Paths.h"
 
 namespace qv {
 
@@ -101,21 +102,24 @@ bool ReadFileBytes(const std::string& fileName, std::string& content) {
 }
 
 bool ReplaceFileContents(const std::string& fileName, const std::string& content) {
-  const std::string staging = fileName + ".new";
-  {
-    UniqueHandle file(CreateFileA(staging.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+  // The new content goes to a file beside the target first; a leftover staging file from an
+  // interrupted save that cannot be reused must not block every later save.
+  std::string staging = fileName + ".new";
+  UniqueHandle file(CreateFileA(staging.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                                nullptr));
+  if (!file) {
+    const size_t slash = fileName.find_last_of('\\');
+    staging = MakeUniqueFileName(slash == std::string::npos ? std::string() : fileName.substr(0, slash),
+                                 ExtractFileName(fileName) + ".", "new");
+    file.Reset(CreateFileA(staging.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return false;
-    DWORD written = 0;
-    const bool complete = WriteFile(file.Get(), content.data(), DWORD(content.size()), &written, nullptr) &&
-                          written == content.size() && FlushFileBuffers(file.Get());
-    if (!complete) {
-      file.Reset();
-      DeleteFileA(staging.c_str());
-      return false;
-    }
   }
-  if (!MoveFileExA(staging.c_str(), fileName.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+  DWORD written = 0;
+  const bool complete = WriteFile(file.Get(), content.data(), DWORD(content.size()), &written, nullptr) &&
+                        written == content.size() && FlushFileBuffers(file.Get());
+  file.Reset();
+  if (!complete ||
+      !MoveFileExA(staging.c_str(), fileName.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
     DeleteFileA(staging.c_str());
     return false;
   }

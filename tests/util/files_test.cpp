@@ -166,6 +166,18 @@ TEST(WholeFiles, AFailedReplaceLeavesTheOldContent) {
   EXPECT_FALSE(ReplaceFileContents(scratch / "missing-folder\\x.dat", "new"));
 }
 
+TEST(WholeFiles, ALeftoverStagingFileDoesNotBlockTheReplace) {
+  ScratchFolder scratch;
+  const std::string file = scratch / "setting.dat";
+  PlantFile(file, "old");
+  PlantFolder(file + ".new");  // cannot be opened as a file
+  EXPECT_TRUE(ReplaceFileContents(file, "new"));
+  EXPECT_EQ(ReadWholeFile(file), "new");
+  std::vector<std::string> staged;
+  ListFiles(scratch / "*.new", staged, false);
+  EXPECT_TRUE(staged.empty());
+}
+
 TEST(Folders, ForceDirectoriesAndExistence) {
   ScratchFolder scratch;
   EXPECT_TRUE(ForceDirectories(scratch / "a\\b\\c\\"));

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 
 namespace qv {
@@ -91,10 +92,9 @@ std::vector<uint8_t> BitmapBits(const LayeredBitmap& bitmap) {
 
 TEST_F(LayeredWindow, ShowsThePictureAtTheWindowsPositionWithThePicturesSize) {
   // 4 x 3: opaque red top row, a half-transparent middle row, a clear bottom row.
-  std::vector<uint8_t> pixels;
-  for (int x = 0; x < 4; ++x) pixels.insert(pixels.end(), {255, 0, 0, 255});
-  for (int x = 0; x < 4; ++x) pixels.insert(pixels.end(), {0, 255, 100, 128});
-  for (int x = 0; x < 4; ++x) pixels.insert(pixels.end(), {9, 9, 9, 0});
+  const uint8_t rows[3][4] = {{255, 0, 0, 255}, {0, 255, 100, 128}, {9, 9, 9, 0}};
+  std::vector<uint8_t> pixels(4 * 3 * 4);
+  for (size_t i = 0; i < pixels.size(); ++i) pixels[i] = rows[i / 16][i % 4];
   const RgbaImage image = MakeImage(4, 3, pixels);
   const LayeredBitmap bitmap(image);
   ASSERT_TRUE(bitmap.Valid());
@@ -114,6 +114,55 @@ TEST_F(LayeredWindow, ShowsThePictureAtTheWindowsPositionWithThePicturesSize) {
   // Applying again (a repaint) and with out-of-range opacities works too.
   EXPECT_TRUE(bitmap.ApplyTo(window, 0));
   EXPECT_TRUE(bitmap.ApplyTo(window, 1000));
+}
+
+// What the screen shows at (x, y), as R, G, B.
+std::array<int, 3> ScreenPixel(int x, int y) {
+  HDC dc = GetDC(nullptr);
+  const COLORREF c = GetPixel(dc, x, y);
+  ReleaseDC(nullptr, dc);
+  return {GetRValue(c), GetGValue(c), GetBValue(c)};
+}
+
+// Lets the window system catch up: dispatches messages for a while.
+void Pump(int milliseconds) {
+  const DWORD end = GetTickCount() + milliseconds;
+  MSG msg;
+  while (static_cast<int>(end - GetTickCount()) > 0) {
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+    Sleep(10);
+  }
+}
+
+TEST_F(LayeredWindow, TheScreenShowsEachPixelBlendedByItsAlphaTimesTheOpacity) {
+  // Opaque red, half-transparent green, clear blue, opaque white.
+  const RgbaImage image = MakeImage(4, 1, {255, 0, 0, 255, 0, 255, 0, 128, 0, 0, 255, 0, 255, 255, 255, 255});
+  const LayeredBitmap bitmap(image);
+  const int left = 1100, top = 900;
+  std::array<int, 3> background[4];
+  for (int x = 0; x < 4; ++x) background[x] = ScreenPixel(left + x, top);
+
+  HWND window = CreateWindowExA(WS_EX_LAYERED | WS_EX_TOOLWINDOW | WS_EX_TOPMOST, "QvLayeredTest",
+                                "", WS_POPUP, left, top, 50, 50, nullptr, nullptr,
+                                GetModuleHandleA(nullptr), nullptr);
+  windows_.push_back(window);
+  ASSERT_NE(window, nullptr);
+  for (int opacity : {255, 128}) {
+    SCOPED_TRACE(opacity);
+    ASSERT_TRUE(bitmap.ApplyTo(window, opacity));
+    ShowWindow(window, SW_SHOWNOACTIVATE);
+    Pump(300);
+    for (int x = 0; x < 4; ++x) {
+      const int alpha = image.pixels[x * 4 + 3];
+      const std::array<int, 3> shown = ScreenPixel(left + x, top);
+      for (int k = 0; k < 3; ++k) {
+        // source over: premultiplied colour and coverage both scaled by the opacity
+        const double source = image.pixels[x * 4 + k] * alpha / 255.0 * opacity / 255.0;
+        const double expected = source + background[x][k] * (1 - alpha * opacity / (255.0 * 255.0));
+        EXPECT_NEAR(shown[k], expected, 2.5) << "pixel " << x << " channel " << k;
+      }
+    }
+  }
 }
 
 TEST_F(LayeredWindow, AWindowWithoutTheLayeredStyleIsGivenIt) {

@@ -1,6 +1,7 @@
 // The PNG reader: every colour type and bit depth against explicit pixels, hand-made filter and
 // interlace data, round trips through every filter with and without Adam7, and a table of
-// broken files that must each be refused with an error text.
+// broken files that must each be refused with an error text. Portable: it also runs natively
+// under sanitizers (tests/native).
 #include "toolkit/PngReader.h"
 
 #include <gtest/gtest.h>
@@ -10,8 +11,6 @@
 #include <random>
 
 #include "tests/toolkit/png_encoder.h"
-#include "toolkit/PngFile.h"
-#include "tests/support/TestFiles.h"
 
 namespace qv {
 namespace {
@@ -56,6 +55,20 @@ std::string Trns(std::initializer_list<int> bytes) { return PngChunk("tRNS", Byt
              << int(got[i][2]) << "," << int(got[i][3]) << " instead of " << int(expected[i][0])
              << "," << int(expected[i][1]) << "," << int(expected[i][2]) << ","
              << int(expected[i][3]);
+    }
+  }
+  return ::testing::AssertionSuccess();
+}
+
+// Names the first differing byte instead of printing both pictures.
+::testing::AssertionResult SameBytes(const std::vector<uint8_t>& got,
+                                     const std::vector<uint8_t>& expected) {
+  if (got.size() != expected.size())
+    return ::testing::AssertionFailure() << got.size() << " bytes instead of " << expected.size();
+  for (size_t i = 0; i < got.size(); ++i) {
+    if (got[i] != expected[i]) {
+      return ::testing::AssertionFailure() << "byte " << i << " (pixel " << i / 4 << ") is "
+                                           << int(got[i]) << " instead of " << int(expected[i]);
     }
   }
   return ::testing::AssertionSuccess();
@@ -169,7 +182,7 @@ TEST(DecodePng, EveryFilterAndInterlacingGiveTheSamePicture) {
       const PngResult plain = DecodePng(EncodePng(spec));
       ASSERT_TRUE(plain.ok) << plain.error;
       if (f.colourType == 6 && f.depth == 8) {
-        ASSERT_EQ(plain.image.pixels, std::vector<uint8_t>(spec.samples.begin(), spec.samples.end()));
+        ASSERT_TRUE(SameBytes(plain.image.pixels, std::vector<uint8_t>(spec.samples.begin(), spec.samples.end())));
       }
       for (bool interlaced : {false, true}) {
         for (int filter : {0, 1, 2, 3, 4, test::kMixedFilters}) {
@@ -178,7 +191,7 @@ TEST(DecodePng, EveryFilterAndInterlacingGiveTheSamePicture) {
           spec.interlaced = interlaced;
           const PngResult r = DecodePng(EncodePng(spec));
           ASSERT_TRUE(r.ok) << r.error;
-          EXPECT_EQ(r.image.pixels, plain.image.pixels);
+          EXPECT_TRUE(SameBytes(r.image.pixels, plain.image.pixels));
         }
       }
     }
@@ -338,27 +351,6 @@ TEST(DecodePng, BrokenOrHostileFilesAreRefusedWithAReason) {
     EXPECT_NE(r.error.find(c.error), std::string::npos) << r.error;
     EXPECT_TRUE(r.image.Empty());
   }
-}
-
-TEST(LoadPngFile, ReadsAFileAndNamesTheFileInItsErrors) {
-  test::ScratchFolder folder;
-  PngSpec spec;
-  spec.colourType = 6;
-  spec.samples = {10, 20, 30, 40};
-  test::PlantFile(folder / "ok.png", EncodePng(spec));
-  test::PlantFile(folder / "text.png", "not a picture");
-
-  const PngResult ok = LoadPngFile(folder / "ok.png");
-  ASSERT_TRUE(ok.ok) << ok.error;
-  EXPECT_EQ(ok.image.pixels, (std::vector<uint8_t>{10, 20, 30, 40}));
-
-  const PngResult missing = LoadPngFile(folder / "missing.png");
-  EXPECT_FALSE(missing.ok);
-  EXPECT_EQ(missing.error, "\"" + folder / "missing.png" + "\": cannot open the file");
-
-  const PngResult text = LoadPngFile(folder / "text.png");
-  EXPECT_FALSE(text.ok);
-  EXPECT_EQ(text.error, "\"" + folder / "text.png" + "\": not a PNG file (bad signature)");
 }
 
 }  // namespace

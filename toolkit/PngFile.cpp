@@ -19,8 +19,8 @@ PngResult Failure(const std::string& path, const std::string& why) {
 }  // namespace
 
 PngResult LoadPngFile(const std::string& path) {
-  UniqueHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  UniqueHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) return Failure(path, "cannot open the file");
   LARGE_INTEGER size{};
   if (!GetFileSizeEx(file.Get(), &size)) return Failure(path, "cannot read the file");

@@ -47,21 +47,29 @@ struct Header {
 
 int Channels(uint8_t colourType) {
   switch (colourType) {
-    case kRgb: return 3;
-    case kGreyAlpha: return 2;
-    case kRgba: return 4;
-    default: return 1;
+    case kRgb:
+      return 3;
+    case kGreyAlpha:
+      return 2;
+    case kRgba:
+      return 4;
+    default:
+      return 1;
   }
 }
 
 bool DepthAllowed(uint8_t colourType, uint8_t depth) {
   switch (colourType) {
-    case kGrey: return depth == 1 || depth == 2 || depth == 4 || depth == 8 || depth == 16;
-    case kPalette: return depth == 1 || depth == 2 || depth == 4 || depth == 8;
+    case kGrey:
+      return depth == 1 || depth == 2 || depth == 4 || depth == 8 || depth == 16;
+    case kPalette:
+      return depth == 1 || depth == 2 || depth == 4 || depth == 8;
     case kRgb:
     case kGreyAlpha:
-    case kRgba: return depth == 8 || depth == 16;
-    default: return false;
+    case kRgba:
+      return depth == 8 || depth == 16;
+    default:
+      return false;
   }
 }
 
@@ -101,9 +109,9 @@ struct Chunks {
   Header header;
   uint8_t palette[256][4] = {};  // RGBA; alpha from tRNS, otherwise opaque
   uint32_t paletteSize = 0;
-  bool hasColourKey = false;     // tRNS for grey or RGB: samples at full bit depth
+  bool hasColourKey = false;  // tRNS for grey or RGB: samples at full bit depth
   uint16_t key[3] = {};
-  std::vector<Span> imageData;   // the IDAT chunks in order
+  std::vector<Span> imageData;  // the IDAT chunks in order
 };
 
 std::string ChunkName(const uint8_t* type) { return std::string(type, type + 4); }
@@ -130,7 +138,7 @@ Chunks WalkChunks(const uint8_t* data, size_t size) {
     }
     const std::string name = ChunkName(type);
     const uint32_t storedCrc = ReadBe32(body + length);
-    if (crc32(crc32(0, nullptr, 0), type, length + 4) != storedCrc && !kSkipChecksums)
+    if (!kSkipChecksums && crc32(crc32(0, nullptr, 0), type, length + 4) != storedCrc)
       Fail("CRC error in chunk " + name);
     pos += size_t{length} + 12;
 
@@ -154,7 +162,8 @@ Chunks WalkChunks(const uint8_t* data, size_t size) {
       // RGB pictures may carry a suggested palette; only palette pictures use it.
       if (h.colourType == kPalette) {
         c.paletteSize = length / 3;
-        if (c.paletteSize > (1u << h.depth)) Fail("PLTE chunk has more entries than the bit depth allows");
+        if (c.paletteSize > (1u << h.depth))
+          Fail("PLTE chunk has more entries than the bit depth allows");
         for (uint32_t i = 0; i < c.paletteSize; ++i) {
           c.palette[i][0] = body[3 * i];
           c.palette[i][1] = body[3 * i + 1];
@@ -176,7 +185,8 @@ Chunks WalkChunks(const uint8_t* data, size_t size) {
         c.hasColourKey = true;
       } else if (h.colourType == kRgb) {
         if (length != 6) Fail("tRNS chunk has a bad length");
-        for (int i = 0; i < 3; ++i) c.key[i] = static_cast<uint16_t>((body[2 * i] << 8) | body[2 * i + 1]);
+        for (int i = 0; i < 3; ++i)
+          c.key[i] = static_cast<uint16_t>((body[2 * i] << 8) | body[2 * i + 1]);
         c.hasColourKey = true;
       }
       // With an alpha channel the chunk has no meaning; it is skipped.
@@ -245,7 +255,8 @@ std::vector<uint8_t> InflateImageData(const std::vector<Span>& spans, size_t exp
     // inflate may still hold output when its input has run dry, so no data left is not yet
     // an error; a call that cannot progress is.
     if (z.avail_in == 0) feed();
-    if (produced == out.size()) out.resize(std::min(expected, std::max<size_t>(produced * 2, 65536)));
+    if (produced == out.size())
+      out.resize(std::min(expected, std::max<size_t>(produced * 2, 65536)));
     const size_t room = std::min<size_t>(out.size() - produced, UINT_MAX);
     z.next_out = out.data() + produced;
     z.avail_out = static_cast<uInt>(room);
@@ -328,11 +339,16 @@ uint16_t Sample(const uint8_t* row, size_t index, int depth) {
 // Scales a sample to 8 bits: low depths spread over 0..255, 16-bit samples keep the high byte.
 uint8_t To8Bits(uint16_t sample, int depth) {
   switch (depth) {
-    case 1: return static_cast<uint8_t>(sample * 255);
-    case 2: return static_cast<uint8_t>(sample * 85);
-    case 4: return static_cast<uint8_t>(sample * 17);
-    case 16: return static_cast<uint8_t>(sample >> 8);
-    default: return static_cast<uint8_t>(sample);
+    case 1:
+      return static_cast<uint8_t>(sample * 255);
+    case 2:
+      return static_cast<uint8_t>(sample * 85);
+    case 4:
+      return static_cast<uint8_t>(sample * 17);
+    case 16:
+      return static_cast<uint8_t>(sample >> 8);
+    default:
+      return static_cast<uint8_t>(sample);
   }
 }
 

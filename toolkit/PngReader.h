@@ -27,8 +27,8 @@ struct PngResult {
 
 // Limits that keep a hostile header from making us allocate without bound. Pictures this
 // program ships are a few hundred pixels wide, so these leave a wide margin.
-inline constexpr uint32_t kPngMaxSide = 16384;                    // width and height each
-inline constexpr uint64_t kPngMaxPixels = uint64_t{64} << 20;     // width * height
+inline constexpr uint32_t kPngMaxSide = 16384;                 // width and height each
+inline constexpr uint64_t kPngMaxPixels = uint64_t{64} << 20;  // width * height
 // Files larger than this are refused before they are read.
 inline constexpr uint64_t kPngMaxFileSize = uint64_t{256} << 20;
 

@@ -10,9 +10,10 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: png_seeds <folder>\n");
     return 2;
   }
-  struct Format { int colourType, depth; } formats[] = {
-      {0, 1}, {0, 2}, {0, 4}, {0, 8}, {0, 16}, {2, 8}, {2, 16}, {3, 1},
-      {3, 2}, {3, 4}, {3, 8}, {4, 8}, {4, 16}, {6, 8}, {6, 16}};
+  struct Format {
+    int colourType, depth;
+  } formats[] = {{0, 1}, {0, 2}, {0, 4}, {0, 8}, {0, 16}, {2, 8}, {2, 16}, {3, 1},
+                 {3, 2}, {3, 4}, {3, 8}, {4, 8}, {4, 16}, {6, 8}, {6, 16}};
   int count = 0;
   for (const Format& f : formats) {
     for (bool interlaced : {false, true}) {

@@ -36,15 +36,14 @@ inline std::string PngChunk(const std::string& type, const std::string& body) {
 
 inline std::string IhdrBody(uint32_t width, uint32_t height, int depth, int colourType,
                             int interlace = 0, int compression = 0, int filter = 0) {
-  return Be32(width) + Be32(height) +
-         Bytes({depth, colourType, compression, filter, interlace});
+  return Be32(width) + Be32(height) + Bytes({depth, colourType, compression, filter, interlace});
 }
 
 inline std::string Compress(const std::string& raw) {
   uLongf size = compressBound(static_cast<uLong>(raw.size()));
   std::string out(size, '\0');
-  compress2(reinterpret_cast<Bytef*>(out.data()), &size,
-            reinterpret_cast<const Bytef*>(raw.data()), static_cast<uLong>(raw.size()), 9);
+  compress2(reinterpret_cast<Bytef*>(out.data()), &size, reinterpret_cast<const Bytef*>(raw.data()),
+            static_cast<uLong>(raw.size()), 9);
   out.resize(size);
   return out;
 }
@@ -63,7 +62,7 @@ struct PngSpec {
   std::vector<uint16_t> samples;  // row by row, channel by channel, at the bit depth
   int filter = 0;                 // 0..4 or kMixedFilters
   bool interlaced = false;
-  std::string extraChunks;        // complete chunks placed between IHDR and IDAT
+  std::string extraChunks;  // complete chunks placed between IHDR and IDAT
 };
 
 namespace detail {
@@ -104,8 +103,11 @@ inline std::string FilterRow(int filter, const std::string& row, const std::stri
     const int a = i >= bpp ? static_cast<uint8_t>(row[i - bpp]) : 0;
     const int b = prior.empty() ? 0 : static_cast<uint8_t>(prior[i]);
     const int c = prior.empty() || i < bpp ? 0 : static_cast<uint8_t>(prior[i - bpp]);
-    const int predicted = filter == 1 ? a : filter == 2 ? b : filter == 3 ? (a + b) / 2
-                          : filter == 4 ? Paeth(a, b, c) : 0;
+    const int predicted = filter == 1   ? a
+                          : filter == 2 ? b
+                          : filter == 3 ? (a + b) / 2
+                          : filter == 4 ? Paeth(a, b, c)
+                                        : 0;
     out += static_cast<char>(x - predicted);
   }
   return out;
@@ -115,7 +117,9 @@ inline std::string FilterRow(int filter, const std::string& row, const std::stri
 
 // The filtered scanlines of the picture, before compression.
 inline std::string RawImageData(const PngSpec& spec) {
-  struct Pass { uint32_t x0, y0, dx, dy; };
+  struct Pass {
+    uint32_t x0, y0, dx, dy;
+  };
   const std::vector<Pass> passes =
       spec.interlaced ? std::vector<Pass>{{0, 0, 8, 8}, {4, 0, 8, 8}, {0, 4, 4, 8}, {2, 0, 4, 4},
                                           {0, 2, 2, 4}, {1, 0, 2, 2}, {0, 1, 1, 2}}
@@ -127,7 +131,8 @@ inline std::string RawImageData(const PngSpec& spec) {
     int rowInPass = 0;
     for (uint32_t y = pass.y0; y < spec.height; y += pass.dy) {
       std::vector<size_t> pixels;
-      for (uint32_t x = pass.x0; x < spec.width; x += pass.dx) pixels.push_back(size_t{y} * spec.width + x);
+      for (uint32_t x = pass.x0; x < spec.width; x += pass.dx)
+        pixels.push_back(size_t{y} * spec.width + x);
       if (pixels.empty()) break;
       const std::string row = detail::PackRow(spec, pixels);
       const int filter = spec.filter == kMixedFilters ? rowInPass % 5 : spec.filter;

@@ -1,11 +1,11 @@
 // Layered-window pictures: the premultiplied conversion checked exactly for every colour and
 // alpha, and a real layered popup window shown from a bitmap under the test display.
-#include "toolkit/LayeredBitmap.h"
-
 #include <gtest/gtest.h>
 
 #include <array>
 #include <cmath>
+
+#include "toolkit/LayeredBitmap.h"
 
 namespace qv {
 namespace {
@@ -23,7 +23,8 @@ TEST(ToPremultipliedBgra, SwapsToBgraAndRoundsEveryColourAlphaPairToTheNearest) 
   RgbaImage image = MakeImage(256, 256, {});
   for (int a = 0; a < 256; ++a)
     for (int c = 0; c < 256; ++c)
-      image.pixels.insert(image.pixels.end(), {uint8_t(c), uint8_t(c / 3), uint8_t(255 - c), uint8_t(a)});
+      image.pixels.insert(image.pixels.end(),
+                          {uint8_t(c), uint8_t(c / 3), uint8_t(255 - c), uint8_t(a)});
   const std::vector<uint8_t> out = ToPremultipliedBgra(image);
   ASSERT_EQ(out.size(), image.pixels.size());
   int wrong = 0;
@@ -85,7 +86,8 @@ std::vector<uint8_t> BitmapBits(const LayeredBitmap& bitmap) {
   info.bmiHeader.biCompression = BI_RGB;
   std::vector<uint8_t> bits(size_t(bitmap.Width()) * bitmap.Height() * 4, 0xCC);
   HDC dc = GetDC(nullptr);
-  const int lines = GetDIBits(dc, bitmap.Handle(), 0, bitmap.Height(), bits.data(), &info, DIB_RGB_COLORS);
+  const int lines =
+      GetDIBits(dc, bitmap.Handle(), 0, bitmap.Height(), bits.data(), &info, DIB_RGB_COLORS);
   ReleaseDC(nullptr, dc);
   return lines == bitmap.Height() ? bits : std::vector<uint8_t>{};
 }
@@ -136,7 +138,8 @@ void Pump(int milliseconds) {
 
 TEST_F(LayeredWindow, TheScreenShowsEachPixelBlendedByItsAlphaTimesTheOpacity) {
   // Opaque red, half-transparent green, clear blue, opaque white.
-  const RgbaImage image = MakeImage(4, 1, {255, 0, 0, 255, 0, 255, 0, 128, 0, 0, 255, 0, 255, 255, 255, 255});
+  const RgbaImage image =
+      MakeImage(4, 1, {255, 0, 0, 255, 0, 255, 0, 128, 0, 0, 255, 0, 255, 255, 255, 255});
   const LayeredBitmap bitmap(image);
   const int left = 1100, top = 900;
   std::array<int, 3> background[4];

@@ -2,8 +2,6 @@
 // interlace data, round trips through every filter with and without Adam7, and a table of
 // broken files that must each be refused with an error text. Portable: it also runs natively
 // under sanitizers (tests/native).
-#include "toolkit/PngReader.h"
-
 #include <gtest/gtest.h>
 
 #include <array>
@@ -11,6 +9,7 @@
 #include <random>
 
 #include "tests/toolkit/png_encoder.h"
+#include "toolkit/PngReader.h"
 
 namespace qv {
 namespace {
@@ -83,6 +82,7 @@ TEST(DecodePng, EveryColourTypeAndBitDepthGivesTheExpectedPixels) {
     std::vector<uint16_t> samples;
     std::string extraChunks;
     std::vector<Pixel> expected;
+    // clang-format off
   } cases[] = {
       // Low depths pack several pixels per byte (first pixel in the high bits) and spread
       // their values over 0..255; widths leave a partly used last byte.
@@ -124,6 +124,7 @@ TEST(DecodePng, EveryColourTypeAndBitDepthGivesTheExpectedPixels) {
       {"rgba 16", 6, 16, 1, {0x0102, 0x0304, 0x0506, 0x0708}, "", {{1, 3, 5, 7}}},
       {"rgba ignores tRNS", 6, 8, 1, {1, 2, 3, 4}, Trns({0, 1, 0, 2, 0, 3}), {{1, 2, 3, 4}}},
   };
+  // clang-format on
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     PngSpec spec;
@@ -140,26 +141,30 @@ TEST(DecodePng, HandMadeRowsUndoEachFilter) {
   // 2 x 4 grey, one filter per row, bytes worked out by hand: Sub, Average (rounding down),
   // Paeth where a and c tie (a must win) and Up.
   const std::string raw = Bytes({1, 10, 1, 3, 3, 0, 4, 254, 100, 2, 1, 1});
-  EXPECT_TRUE(Decodes(PngFile(IhdrBody(2, 4, 8, 0), "", Compress(raw)), 2, 4,
-                      {Grey(10), Grey(11), Grey(8), Grey(9), Grey(6), Grey(106), Grey(7),
-                       Grey(107)}));
+  EXPECT_TRUE(
+      Decodes(PngFile(IhdrBody(2, 4, 8, 0), "", Compress(raw)), 2, 4,
+              {Grey(10), Grey(11), Grey(8), Grey(9), Grey(6), Grey(106), Grey(7), Grey(107)}));
 }
 
 TEST(DecodePng, HandMadeAdam7PassesLandOnTheirPixels) {
   // 3 x 3 grey, interlaced: passes 2 and 3 are empty, the others hold (row-major names
   // a..i) a | c | g i | b | h | d e f, each row behind a "none" filter byte.
   const std::string raw = Bytes({0, 10, 0, 30, 0, 70, 90, 0, 20, 0, 80, 0, 40, 50, 60});
-  EXPECT_TRUE(Decodes(PngFile(IhdrBody(3, 3, 8, 0, 1), "", Compress(raw)), 3, 3,
-                      {Grey(10), Grey(20), Grey(30), Grey(40), Grey(50), Grey(60), Grey(70),
-                       Grey(80), Grey(90)}));
+  EXPECT_TRUE(Decodes(
+      PngFile(IhdrBody(3, 3, 8, 0, 1), "", Compress(raw)), 3, 3,
+      {Grey(10), Grey(20), Grey(30), Grey(40), Grey(50), Grey(60), Grey(70), Grey(80), Grey(90)}));
 }
 
 // Every filter, mixed filters per row and Adam7 must give the same pixels as the plain
 // encoding, for pixel sizes of less than a byte, 1, 3, 4 and 8 bytes (the filters' stride),
 // and for sizes that leave Adam7 passes empty or partial.
 TEST(DecodePng, EveryFilterAndInterlacingGiveTheSamePicture) {
-  struct Format { int colourType, depth; } formats[] = {{0, 2}, {3, 4}, {0, 8}, {2, 8}, {6, 8}, {6, 16}};
-  struct Size { uint32_t width, height; } sizes[] = {{1, 1}, {2, 3}, {5, 5}, {7, 9}, {8, 8}, {9, 1}, {13, 11}, {33, 4}};
+  struct Format {
+    int colourType, depth;
+  } formats[] = {{0, 2}, {3, 4}, {0, 8}, {2, 8}, {6, 8}, {6, 16}};
+  struct Size {
+    uint32_t width, height;
+  } sizes[] = {{1, 1}, {2, 3}, {5, 5}, {7, 9}, {8, 8}, {9, 1}, {13, 11}, {33, 4}};
   std::mt19937 random(1234);
   for (const Format& f : formats) {
     for (const Size& s : sizes) {
@@ -182,7 +187,8 @@ TEST(DecodePng, EveryFilterAndInterlacingGiveTheSamePicture) {
       const PngResult plain = DecodePng(EncodePng(spec));
       ASSERT_TRUE(plain.ok) << plain.error;
       if (f.colourType == 6 && f.depth == 8) {
-        ASSERT_TRUE(SameBytes(plain.image.pixels, std::vector<uint8_t>(spec.samples.begin(), spec.samples.end())));
+        ASSERT_TRUE(SameBytes(plain.image.pixels,
+                              std::vector<uint8_t>(spec.samples.begin(), spec.samples.end())));
       }
       for (bool interlaced : {false, true}) {
         for (int filter : {0, 1, 2, 3, 4, test::kMixedFilters}) {
@@ -210,15 +216,18 @@ TEST(DecodePng, ChunkLayoutThatIsAllowedIsAccepted) {
   std::string oneByteChunks;
   for (char byte : data) oneByteChunks += PngChunk("IDAT", std::string(1, byte));
 
-  struct Case { const char* name; std::string file; } cases[] = {
-      {"ancillary chunks before and after the image data",
-       kPngSignature + PngChunk("IHDR", ihdr) + ancillary + PngChunk("IDAT", data) + ancillary +
-           PngChunk("IEND", "")},
+  struct Case {
+    const char* name;
+    std::string file;
+  } cases[] = {
+      {"ancillary chunks before and after the image data", kPngSignature + PngChunk("IHDR", ihdr) +
+                                                               ancillary + PngChunk("IDAT", data) +
+                                                               ancillary + PngChunk("IEND", "")},
       {"image data split into one-byte chunks",
        kPngSignature + PngChunk("IHDR", ihdr) + oneByteChunks + PngChunk("IEND", "")},
-      {"zero-length IDAT among others",
-       kPngSignature + PngChunk("IHDR", ihdr) + PngChunk("IDAT", "") + PngChunk("IDAT", data) +
-           PngChunk("IEND", "")},
+      {"zero-length IDAT among others", kPngSignature + PngChunk("IHDR", ihdr) +
+                                            PngChunk("IDAT", "") + PngChunk("IDAT", data) +
+                                            PngChunk("IEND", "")},
       {"bytes after IEND", PngFile(ihdr, "", data) + "trailing garbage"},
   };
   for (const Case& c : cases) {
@@ -238,7 +247,8 @@ std::string RichFile() {
   spec.interlaced = true;
   spec.filter = test::kMixedFilters;
   spec.samples = {0, 1, 2, 0, 1, 2, 0, 1, 2, 0, 1, 2, 0, 1, 2};
-  spec.extraChunks = Plte({1, 2, 3, 4, 5, 6, 7, 8, 9}) + Trns({0, 99}) + PngChunk("tEXt", std::string("a\0b", 3));
+  spec.extraChunks =
+      Plte({1, 2, 3, 4, 5, 6, 7, 8, 9}) + Trns({0, 99}) + PngChunk("tEXt", std::string("a\0b", 3));
   return EncodePng(spec);
 }
 
@@ -258,8 +268,9 @@ TEST(DecodePng, EveryTruncationIsRefused) {
 TEST(DecodePng, ABadCrcInAnyChunkIsRefused) {
   const std::string file = RichFile();
   for (size_t pos = 8; pos < file.size();) {
-    const uint32_t length = static_cast<uint8_t>(file[pos]) << 24 | static_cast<uint8_t>(file[pos + 1]) << 16 |
-                            static_cast<uint8_t>(file[pos + 2]) << 8 | static_cast<uint8_t>(file[pos + 3]);
+    const uint32_t length =
+        static_cast<uint8_t>(file[pos]) << 24 | static_cast<uint8_t>(file[pos + 1]) << 16 |
+        static_cast<uint8_t>(file[pos + 2]) << 8 | static_cast<uint8_t>(file[pos + 3]);
     const std::string name = file.substr(pos + 4, 4);
     SCOPED_TRACE(name);
     std::string broken = file;
@@ -284,7 +295,11 @@ TEST(DecodePng, BrokenOrHostileFilesAreRefusedWithAReason) {
   std::string badSignature = PngFile(grey2x2, "", data2x2);
   badSignature[1] = 'Q';
 
-  struct Case { const char* name; std::string file; const char* error; } cases[] = {
+  struct Case {
+    const char* name;
+    std::string file;
+    const char* error;
+  } cases[] = {
       {"empty input", "", "bad signature"},
       {"bad signature", badSignature, "bad signature"},
       {"signature only", kPngSignature, "truncated"},
@@ -305,41 +320,58 @@ TEST(DecodePng, BrokenOrHostileFilesAreRefusedWithAReason) {
       {"compression method 1", withHeader(IhdrBody(2, 2, 8, 0, 0, 1)), "compression"},
       {"filter method 1", withHeader(IhdrBody(2, 2, 8, 0, 0, 0, 1)), "filter method"},
       {"interlace method 2", withHeader(IhdrBody(2, 2, 8, 0, 2)), "interlace"},
-      {"chunk length over 2^31", kPngSignature + PngChunk("IHDR", grey2x2) + Be32(0xFFFFFFFF) +
-           "IDAT" + data2x2, "length is out of range"},
-      {"chunk longer than the file", kPngSignature + PngChunk("IHDR", grey2x2) + Be32(1000) +
-           "IDAT" + data2x2 + iend, "truncated"},
-      {"chunk type not letters", PngFile(grey2x2, PngChunk("tE#t", ""), data2x2), "invalid chunk type"},
-      {"unknown critical chunk", PngFile(grey2x2, PngChunk("QVXX", ""), data2x2), "critical chunk QVXX"},
+      {"chunk length over 2^31",
+       kPngSignature + PngChunk("IHDR", grey2x2) + Be32(0xFFFFFFFF) + "IDAT" + data2x2,
+       "length is out of range"},
+      {"chunk longer than the file",
+       kPngSignature + PngChunk("IHDR", grey2x2) + Be32(1000) + "IDAT" + data2x2 + iend,
+       "truncated"},
+      {"chunk type not letters", PngFile(grey2x2, PngChunk("tE#t", ""), data2x2),
+       "invalid chunk type"},
+      {"unknown critical chunk", PngFile(grey2x2, PngChunk("QVXX", ""), data2x2),
+       "critical chunk QVXX"},
       {"no IDAT", kPngSignature + PngChunk("IHDR", grey2x2) + iend, "no image data"},
       {"only a zero-length IDAT", PngFile(grey2x2, "", ""), "no image data"},
-      {"IDAT chunks apart", kPngSignature + PngChunk("IHDR", grey2x2) +
-           PngChunk("IDAT", data2x2.substr(0, 4)) + PngChunk("tEXt", "x") +
-           PngChunk("IDAT", data2x2.substr(4)) + iend, "not consecutive"},
+      {"IDAT chunks apart",
+       kPngSignature + PngChunk("IHDR", grey2x2) + PngChunk("IDAT", data2x2.substr(0, 4)) +
+           PngChunk("tEXt", "x") + PngChunk("IDAT", data2x2.substr(4)) + iend,
+       "not consecutive"},
       {"no IEND", kPngSignature + PngChunk("IHDR", grey2x2) + PngChunk("IDAT", data2x2), "no IEND"},
       {"palette picture without PLTE", PngFile(IhdrBody(2, 2, 8, 3), "", data2x2), "without PLTE"},
-      {"PLTE in a grey picture", PngFile(grey2x2, Plte({1, 2, 3}), data2x2), "PLTE chunk in a greyscale"},
-      {"PLTE of 4 bytes", PngFile(IhdrBody(2, 2, 8, 3), PngChunk("PLTE", "abcd"), data2x2), "PLTE chunk has a bad length"},
-      {"PLTE larger than the depth allows", PngFile(IhdrBody(2, 2, 1, 3), Plte({1, 1, 1, 2, 2, 2, 3, 3, 3}),
-           Compress(Bytes({0, 0x40, 0, 0x80}))), "more entries than the bit depth"},
-      {"PLTE after the image data", kPngSignature + PngChunk("IHDR", IhdrBody(2, 2, 8, 2)) +
-           PngChunk("IDAT", Compress(std::string(14, '\0'))) + Plte({1, 2, 3}) + iend, "PLTE chunk after"},
-      {"tRNS before PLTE", PngFile(IhdrBody(2, 2, 8, 3), Trns({0}) + Plte({1, 2, 3}), data2x2), "tRNS chunk before PLTE"},
-      {"tRNS longer than the palette", PngFile(IhdrBody(2, 2, 8, 3), Plte({1, 2, 3}) + Trns({0, 0}), data2x2),
-           "more entries than the palette"},
-      {"grey tRNS of 6 bytes", PngFile(grey2x2, Trns({0, 1, 0, 2, 0, 3}), data2x2), "tRNS chunk has a bad length"},
-      {"palette index past the palette", PngFile(IhdrBody(2, 2, 8, 3), Plte({1, 2, 3, 4, 5, 6}),
-           Compress(Bytes({0, 0, 1, 0, 1, 2}))), "palette index out of range"},
+      {"PLTE in a grey picture", PngFile(grey2x2, Plte({1, 2, 3}), data2x2),
+       "PLTE chunk in a greyscale"},
+      {"PLTE of 4 bytes", PngFile(IhdrBody(2, 2, 8, 3), PngChunk("PLTE", "abcd"), data2x2),
+       "PLTE chunk has a bad length"},
+      {"PLTE larger than the depth allows",
+       PngFile(IhdrBody(2, 2, 1, 3), Plte({1, 1, 1, 2, 2, 2, 3, 3, 3}),
+               Compress(Bytes({0, 0x40, 0, 0x80}))),
+       "more entries than the bit depth"},
+      {"PLTE after the image data",
+       kPngSignature + PngChunk("IHDR", IhdrBody(2, 2, 8, 2)) +
+           PngChunk("IDAT", Compress(std::string(14, '\0'))) + Plte({1, 2, 3}) + iend,
+       "PLTE chunk after"},
+      {"tRNS before PLTE", PngFile(IhdrBody(2, 2, 8, 3), Trns({0}) + Plte({1, 2, 3}), data2x2),
+       "tRNS chunk before PLTE"},
+      {"tRNS longer than the palette",
+       PngFile(IhdrBody(2, 2, 8, 3), Plte({1, 2, 3}) + Trns({0, 0}), data2x2),
+       "more entries than the palette"},
+      {"grey tRNS of 6 bytes", PngFile(grey2x2, Trns({0, 1, 0, 2, 0, 3}), data2x2),
+       "tRNS chunk has a bad length"},
+      {"palette index past the palette",
+       PngFile(IhdrBody(2, 2, 8, 3), Plte({1, 2, 3, 4, 5, 6}), Compress(Bytes({0, 0, 1, 0, 1, 2}))),
+       "palette index out of range"},
       {"filter byte 5", badRaw(Bytes({0, 1, 2, 5, 3, 4})), "invalid row filter type 5"},
       {"image data one row short", badRaw(Bytes({0, 1, 2})), "shorter"},
       {"image data one byte short", badRaw(Bytes({0, 1, 2, 0, 3})), "shorter"},
       {"image data one byte long", badRaw(Bytes({0, 1, 2, 0, 3, 4, 5})), "longer"},
       {"compressed stream cut off", PngFile(grey2x2, "", cutStream), "truncated"},
-      {"compressed stream without its checksum", PngFile(grey2x2, "", data2x2.substr(0, data2x2.size() - 4)), "truncated"},
+      {"compressed stream without its checksum",
+       PngFile(grey2x2, "", data2x2.substr(0, data2x2.size() - 4)), "truncated"},
       {"compressed stream with a bad checksum", PngFile(grey2x2, "", badChecksum), "corrupt"},
       {"not compressed data", PngFile(grey2x2, "", "this is not zlib"), "corrupt"},
       // 64 MiB of zeros for a 2 x 2 picture: inflating stops at the picture's size.
-      {"decompression bomb", PngFile(grey2x2, "", Compress(rows2x2 + std::string(64 << 20, '\0'))), "longer"},
+      {"decompression bomb", PngFile(grey2x2, "", Compress(rows2x2 + std::string(64 << 20, '\0'))),
+       "longer"},
       // The largest picture allowed, announced by a header over a few bytes of data: the
       // reader must not take the header's word for the memory it needs.
       {"largest picture with tiny data", withHeader(IhdrBody(16384, 4096, 8, 6)), "shorter"},

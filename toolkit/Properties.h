@@ -268,7 +268,13 @@ struct Publish {
   // may be a member, a function taking T*, AssignInto{} or nullptr.
   template <typename T, typename G, typename S>
   static PropertyInfo Object(const char* name, G get, S set) {
-    PropertyInfo p{name, PropertyKind::Object, T::StaticClass().name, nullptr, nullptr};
+    return Object<T>(name, T::StaticClass().name.c_str(), get, set);
+  }
+
+  // The same with a declared type name of its own (for a class declared without QV_CLASS).
+  template <typename T, typename G, typename S>
+  static PropertyInfo Object(const char* name, const char* typeName, G get, S set) {
+    PropertyInfo p{name, PropertyKind::Object, typeName, nullptr, nullptr};
     p.get = [get](TPersistent& o) -> PropertyValue {
       return static_cast<TPersistent*>(
           property_detail::AsPointer(property_detail::Read(static_cast<C&>(o), get)));

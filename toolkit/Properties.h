@@ -157,7 +157,9 @@ void SetObjectProp(TPersistent& object, std::string_view name, TPersistent* valu
 //   P::Event("OnChangeLanguage", "TNotifyEvent"),
 //
 // A getter is a data member or a member function without arguments; a setter is a data member,
-// a member function taking the value, or nullptr for a read-only property.
+// a member function taking the value, or nullptr for a read-only property. A setter that
+// stores a reference to another component should ask for its FreeNotification and clear the
+// reference in Notification, so that the reference never outlives the component.
 
 // Setter marker for Object properties: writing assigns the value into the object the getter
 // returns (for owned sub-objects such as collections), as list properties always do.

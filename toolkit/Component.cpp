@@ -69,10 +69,13 @@ TComponent::~TComponent() {
   }
   DestroyComponents();
   if (TComponent* owner = owner_) {
-    // Only a constructor that threw leaves a component destroyed while still owned: the
-    // owner's pointer must let go without deleting, the failing new-expression frees it.
-    (void)owner->Extract(this).release();
-    owner->NotifyOwnedAndSelf(this, opRemove);
+    // The owner let go of this component before destroying it, unless a constructor threw:
+    // then its pointer must let go without deleting, the failing new-expression frees it.
+    if (std::unique_ptr<TComponent> self = owner->Extract(this)) {
+      (void)self.release();
+      owner->NotifyOwnedAndSelf(this, opRemove);
+    }
+    owner_ = nullptr;
   }
 }
 
@@ -130,7 +133,10 @@ std::unique_ptr<TComponent> TComponent::RemoveComponent(TComponent* component) {
 
 void TComponent::DestroyComponents() {
   while (!components_.empty()) {
-    std::unique_ptr<TComponent> last = Extract(components_.back().get());
+    // Out of the list, but still knowing its owner while its destructor runs.
+    std::unique_ptr<TComponent> last = std::move(components_.back());
+    components_.pop_back();
+    last->Destroying();
     NotifyOwnedAndSelf(last.get(), opRemove);
     last.reset();
   }

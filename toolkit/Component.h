@@ -126,7 +126,8 @@ class TComponent : public TPersistent {
   // constructor already sees it there; the owner takes over ownership.
   explicit TComponent(ComponentOwner owner);
   // Notifies the components that asked for it, then destroys the owned components, last
-  // created first.
+  // created first. While an owned component is destroyed its Owner() is still set, though
+  // it is no longer in the owner's list.
   ~TComponent() override;
 
   // Creates a component owned by this one and returns a non-owning pointer to it.
@@ -175,7 +176,9 @@ class TComponent : public TPersistent {
   }
   // Gives an owned component back to the caller; the other owned components hear opRemove.
   std::unique_ptr<TComponent> RemoveComponent(TComponent* component);
-  // Destroys every owned component, last created first.
+  // Destroys every owned component, last created first. A class whose components must go
+  // while its own part is still alive (a form whose window they live in) calls it from its
+  // own destructor; otherwise the base destructor does.
   void DestroyComponents();
 
   TComponentState ComponentState() const { return state_; }

@@ -157,7 +157,9 @@ void SetObjectProp(TPersistent& object, std::string_view name, TPersistent* valu
 //   P::Event("OnChangeLanguage", "TNotifyEvent"),
 //
 // A getter is a data member or a member function without arguments; a setter is a data member,
-// a member function taking the value, or nullptr for a read-only property.
+// a member function taking the value, or nullptr for a read-only property. A setter that
+// stores a reference to another component should ask for its FreeNotification and clear the
+// reference in Notification, so that the reference never outlives the component.
 
 // Setter marker for Object properties: writing assigns the value into the object the getter
 // returns (for owned sub-objects such as collections), as list properties always do.
@@ -268,7 +270,13 @@ struct Publish {
   // may be a member, a function taking T*, AssignInto{} or nullptr.
   template <typename T, typename G, typename S>
   static PropertyInfo Object(const char* name, G get, S set) {
-    PropertyInfo p{name, PropertyKind::Object, T::StaticClass().name, nullptr, nullptr};
+    return Object<T>(name, T::StaticClass().name.c_str(), get, set);
+  }
+
+  // The same with a declared type name of its own (for a class declared without QV_CLASS).
+  template <typename T, typename G, typename S>
+  static PropertyInfo Object(const char* name, const char* typeName, G get, S set) {
+    PropertyInfo p{name, PropertyKind::Object, typeName, nullptr, nullptr};
     p.get = [get](TPersistent& o) -> PropertyValue {
       return static_cast<TPersistent*>(
           property_detail::AsPointer(property_detail::Read(static_cast<C&>(o), get)));

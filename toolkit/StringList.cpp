@@ -39,6 +39,8 @@ std::string TStrings::Text() const {
 }
 
 void TStrings::SetText(std::string_view text) {
+  // Texts read whole from files end at a NUL, as C strings do.
+  text = text.substr(0, text.find('\0'));
   BeginUpdate();
   try {
     Clear();

@@ -36,7 +36,7 @@ class TStrings : public TPersistent {
   // Every line followed by CR LF ("a\r\nb\r\n"); "" for an empty list.
   std::string Text() const;
   // Replaces the lines, splitting at CR LF, a lone CR or a lone LF; a final line break adds
-  // no empty line, and "" gives an empty list.
+  // no empty line, "" gives an empty list, and a NUL character ends the text.
   void SetText(std::string_view text);
 
   // The first line equal to text without regard to ASCII letter case, or -1.
@@ -55,7 +55,8 @@ class TStrings : public TPersistent {
   // Copies the lines of another TStrings.
   void Assign(const TPersistent* source) override;
 
-  // Nested updates: change notifications wait until the outermost EndUpdate.
+  // Nested updates: change notifications wait until the outermost EndUpdate. An EndUpdate
+  // without a BeginUpdate does nothing.
   void BeginUpdate();
   void EndUpdate();
   int UpdateCount() const { return updateCount_; }

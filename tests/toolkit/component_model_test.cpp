@@ -92,6 +92,40 @@ TEST(ComponentOwnership, DestroysOwnedComponentsLastCreatedFirst) {
                       "destroy a"}));
 }
 
+// A form-like owner destroys its components while its own part is still alive.
+class TFormLike : public TComponent {
+  QV_CLASS(TFormLike, TComponent)
+
+ public:
+  using TComponent::TComponent;
+  ~TFormLike() override { DestroyComponents(); }
+};
+
+QV_PUBLISHED(TFormLike) { return {}; }
+
+TEST(ComponentOwnership, AnOwnedComponentStillKnowsItsOwnerWhileItIsDestroyed) {
+  struct TOwnerCheck : TComponent {
+    using TComponent::TComponent;
+    std::string* seen = nullptr;
+    ~TOwnerCheck() override {
+      *seen = Owner() ? Owner()->ClassName() + " " + std::to_string(Owner()->ComponentCount())
+                      : "no owner";
+    }
+  };
+  std::string seen;
+  auto form = TComponent::MakeUnowned<TFormLike>();
+  form->Make<TComponent>();
+  form->Make<TOwnerCheck>()->seen = &seen;
+  form.reset();
+  EXPECT_EQ(seen, "TFormLike 1");  // out of the list, the form's own part still there
+
+  auto plain = TComponent::MakeUnowned<TComponent>();
+  auto removed = plain->RemoveComponent(plain->Make<TOwnerCheck>());
+  static_cast<TOwnerCheck*>(removed.get())->seen = &seen;
+  removed.reset();
+  EXPECT_EQ(seen, "no owner");  // given back: no owner any more
+}
+
 TEST(ComponentOwnership, ListsOwnedComponentsInCreationOrderAndFindsThemByName) {
   auto root = TComponent::MakeUnowned<TComponent>();
   TProbe* a = root->Make<TProbe>(nullptr, "btnClearAll");

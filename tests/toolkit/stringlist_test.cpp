@@ -24,7 +24,7 @@ void Fill(TStringList& list, const Lines& lines) {
 }
 
 TEST(StringListText, SplitsAtEveryKindOfLineBreakAndJoinsWithCrLf) {
-  struct Case { const char* text; Lines lines; const char* joined; } cases[] = {
+  struct Case { std::string text; Lines lines; const char* joined; } cases[] = {
       {"", {}, ""},
       {"a", {"a"}, "a\r\n"},
       {"a\r\n", {"a"}, "a\r\n"},  // a final line break adds no empty line
@@ -37,9 +37,10 @@ TEST(StringListText, SplitsAtEveryKindOfLineBreakAndJoinsWithCrLf) {
       {"a\n\rb", {"a", "", "b"}, "a\r\n\r\nb\r\n"},  // LF CR is two breaks
       {"a\r\r\nb", {"a", "", "b"}, "a\r\n\r\nb\r\n"},
       {" a \tb ", {" a \tb "}, " a \tb \r\n"},  // lines are not trimmed
+      {std::string("a\r\nb\0c\r\nd", 10), {"a", "b"}, "a\r\nb\r\n"},  // a NUL ends the text
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(testing::PrintToString(std::string(c.text)));
+    SCOPED_TRACE(testing::PrintToString(c.text));
     TStringList list;
     list.Add("old");
     list.SetText(c.text);

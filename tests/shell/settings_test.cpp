@@ -381,11 +381,12 @@ TEST_F(SettingsStore, AllUsersFlagDecidesWhereSettingDatLives) {
 }
 
 TEST_F(SettingsStore, AllUsersDecisionHoldsEvenWhenUserFlagCannotBeSaved) {
-  // Reading the flag file back would find no entry, which reads as "all users".
-  test::PlantFolder(UserFlagFile() + ".new");
+  // Reading the flag file back would find no entry, which reads as "all users". A folder in
+  // the flag file's place can neither be read nor replaced.
+  test::PlantFolder(UserFlagFile());
   test::TraceCapture capture;
   auto settings = Open();
-  EXPECT_FALSE(test::PathExists(UserFlagFile()));
+  EXPECT_FALSE(FileExists(UserFlagFile()));
   EXPECT_FALSE(settings->AllUsers());
   EXPECT_EQ(settings->SettingsFolder(), UserFolder());
   EXPECT_EQ(test::ReadWholeFile(UserSettingFile()), kFirstStartContent);
@@ -414,11 +415,10 @@ TEST_F(SettingsStore, InstallAgeIsZeroWhenNoFolderCanBeRead) {
 TEST_F(SettingsStore, FailedSaveKeepsThePreviousFileAndTheValueInMemory) {
   struct Case {
     const char* how;
-    bool byHandle;  // hold setting.dat open without FILE_SHARE_DELETE
-    bool blockStaging;  // a folder where the new content would be written first
+    DWORD holderSharing;  // how another handle holds setting.dat open meanwhile
   } cases[] = {
-      {"open without share-delete", true, false},
-      {"staging file cannot be made", false, true},
+      {"open without share-delete", FILE_SHARE_READ | FILE_SHARE_WRITE},
+      {"open without any sharing", 0},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.how);
@@ -428,30 +428,31 @@ TEST_F(SettingsStore, FailedSaveKeepsThePreviousFileAndTheValueInMemory) {
     const std::string before = test::ReadWholeFile(UserSettingFile());
     ASSERT_EQ(before, "[setting]\r\nRunTimes=2\r\n\r\n");
 
-    HANDLE holder = INVALID_HANDLE_VALUE;
-    if (c.byHandle)
-      holder = CreateFileA(UserSettingFile().c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                           nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (c.blockStaging) test::PlantFolder(UserSettingFile() + ".new");
+    HANDLE holder = CreateFileA(UserSettingFile().c_str(), GENERIC_READ, c.holderSharing, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(holder, INVALID_HANDLE_VALUE);
 
     test::TraceCapture capture;
     settings->WriteString("Language", "Dutch");  // must not throw or end the program
     EXPECT_EQ(settings->ReadString("Language"), "Dutch");
     EXPECT_FALSE(settings->Flush());
+    CloseHandle(holder);
     EXPECT_EQ(test::ReadWholeFile(UserSettingFile()), before);
     EXPECT_EQ(SettingsTraces(capture, "Cannot save " + UserSettingFile()).size(), 2u);
 
-    if (holder != INVALID_HANDLE_VALUE) CloseHandle(holder);
-    test::RemoveTree(UserSettingFile() + ".new");
     EXPECT_TRUE(settings->Flush());  // once the obstacle is gone the value is saved
     EXPECT_EQ(TMemIniFile(UserSettingFile()).ReadString("setting", "Language", ""), "Dutch");
   }
 }
 
 TEST_F(SettingsStore, FirstStartThatCannotSaveLeavesTheOneSpacePlaceholder) {
-  test::PlantFolder(UserSettingFile() + ".new");
+  test::PlantFile(UserSettingFile(), " ");
+  HANDLE holder = CreateFileA(UserSettingFile().c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(holder, INVALID_HANDLE_VALUE);
   test::TraceCapture capture;
   auto settings = Open();
+  CloseHandle(holder);
   EXPECT_EQ(test::ReadWholeFile(UserSettingFile()), " ");
   EXPECT_EQ(settings->RunTimes(), 0);
   EXPECT_EQ(settings->ReadInteger("RunTimes"), 1);

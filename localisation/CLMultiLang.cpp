@@ -21,15 +21,32 @@ std::string LowerKey(std::string_view text) {
 
 // Patterns of properties a translator could leave out; carried as a stored setting only.
 const char* const kDefaultExcludeProps[] = {
-    "TWebBrowser:",          ":TComponentName",       ".SkinDataName",
-    "TspResourceStrData:",   "TShockwaveFlash:",      "TspSkinNotebook:",
-    "TEmbeddedWB:",          "TspCompressedStoredSkin:", "TspSkinMessage:",
-    "TCLEngine:",            "TspSkinData:",          ".Text",
-    "TIEDownload:",          ":TComponentName",       ".SkinDataName",
-    ".EditSkinDataName",     ".LabelSkinDataName",    ".ButtonSkinDataName",
-    ".BothSkinDataName",     ".MessageLabelSkinDataName", ".Category",
-    ".CompressedFileName",   ".TrackBarSkinDataName", ".TabWidths",
-    ".HeaderSkinDataName",   ".LVHeaderSkinDataName",
+    "TWebBrowser:",
+    ":TComponentName",
+    ".SkinDataName",
+    "TspResourceStrData:",
+    "TShockwaveFlash:",
+    "TspSkinNotebook:",
+    "TEmbeddedWB:",
+    "TspCompressedStoredSkin:",
+    "TspSkinMessage:",
+    "TCLEngine:",
+    "TspSkinData:",
+    ".Text",
+    "TIEDownload:",
+    ":TComponentName",
+    ".SkinDataName",
+    ".EditSkinDataName",
+    ".LabelSkinDataName",
+    ".ButtonSkinDataName",
+    ".BothSkinDataName",
+    ".MessageLabelSkinDataName",
+    ".Category",
+    ".CompressedFileName",
+    ".TrackBarSkinDataName",
+    ".TabWidths",
+    ".HeaderSkinDataName",
+    ".LVHeaderSkinDataName",
 };
 
 }  // namespace
@@ -133,8 +150,7 @@ void TCLMultiLangData::GetAppName(std::string& value) {
 
 void TCLMultiLangData::RegisterTranslator(TCLMultiLang* translator) {
   if (translator == nullptr) return;
-  if (std::find(translators_.begin(), translators_.end(), translator) != translators_.end())
-    return;
+  if (std::find(translators_.begin(), translators_.end(), translator) != translators_.end()) return;
   translators_.push_back(translator);
   // A translator destroyed elsewhere (on another form) must leave the list.
   FreeNotification(translator);

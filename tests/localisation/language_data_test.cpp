@@ -1,14 +1,13 @@
 // Language tables and language data: token decoding, lookups through the current and the
 // default table, "{AppName}", section merging, lazy parsing, and language files that are
 // damaged, huge or hostile.
-#include "localisation/CLMultiLang.h"
-
 #include <gtest/gtest.h>
 
 #include <random>
 #include <string>
 #include <vector>
 
+#include "localisation/CLMultiLang.h"
 #include "support/TestFiles.h"
 
 namespace qv {
@@ -128,7 +127,7 @@ TEST_F(LanguageData, LooksUpThroughBothTables) {
   } cases[] = {
       {"LibRes", "", "Both", true, "current"},
       {"LibRes", "", "OnlyDefault", true, "from default"},
-      {"LibRes", "", "Blank", true, ""},          // empty in the current table hides the default
+      {"LibRes", "", "Blank", true, ""},  // empty in the current table hides the default
       {"AppRes", "", "Empty", true, ""},
       {"AppRes", "", "Title", true, "Update Quorvane"},
       {"AppRes", "", "OnlyDefault", true, "def Quorvane"},
@@ -193,11 +192,11 @@ TEST_F(LanguageData, GetSectionTextsAddsOnlyNamesTheListLacks) {
   list.OnChange = [&](TObject*) { ++changes; };
 
   data->GetSectionTexts("skinres", list);
-  EXPECT_EQ(Lines(list), (std::vector<std::string>{
-                             "MSG_BTN_YES=&Yes", "msg_btn_cancel=Cancel", "plain line",
-                             "MSG_BTN_NO=&Nein", "MSG_CAP_SHOWFLAG=Nicht mehr\r\nzeigen",
-                             // empty in the current table: taken from the default
-                             "MSG_BTN_OK=OK", "MSG_BTN_HELP=&Help"}));
+  EXPECT_EQ(Lines(list),
+            (std::vector<std::string>{"MSG_BTN_YES=&Yes", "msg_btn_cancel=Cancel", "plain line",
+                                      "MSG_BTN_NO=&Nein", "MSG_CAP_SHOWFLAG=Nicht mehr\r\nzeigen",
+                                      // empty in the current table: taken from the default
+                                      "MSG_BTN_OK=OK", "MSG_BTN_HELP=&Help"}));
   EXPECT_EQ(changes, 1);  // one notification for the whole merge
 
   data->GetSectionTexts("Missing", list);
@@ -253,9 +252,10 @@ class LanguageFile : public ::testing::Test {
 };
 
 TEST_F(LanguageFile, LoadsByTheIniRulesWithItsOwnAppName) {
-  Load("; comment\r\n[Info]\r\nLanguage = Deutsch \r\n[AppRes]\rAppName=Quorvane DE\r"
-       "[LibRes]\nfrmCLUpdateForm.Caption={AppName} aktualisieren\nbroken line\n"
-       "frmCLUpdateForm.Caption=second\n");
+  Load(
+      "; comment\r\n[Info]\r\nLanguage = Deutsch \r\n[AppRes]\rAppName=Quorvane DE\r"
+      "[LibRes]\nfrmCLUpdateForm.Caption={AppName} aktualisieren\nbroken line\n"
+      "frmCLUpdateForm.Caption=second\n");
   EXPECT_EQ(data->CurrentLanguage(), "Deutsch");
   EXPECT_EQ(data->AppName(), "Quorvane DE");
   EXPECT_EQ(Text("LibRes", "frmCLUpdateForm.Caption"), "Quorvane DE aktualisieren");
@@ -272,9 +272,11 @@ TEST_F(LanguageFile, DamagedFilesLoadAsFarAsTheyAreValid) {
       // fall before any section.
       {"byte-order mark", "\xEF\xBB\xBF[Info]\r\nLanguage=Deutsch\r\n[AppRes]\r\nAppName=Q\r\n",
        "Builtin", "Q"},
-      {"NUL ends the text", std::string("[Info]\nLanguage=Deutsch\n") + '\0' + "[AppRes]\nAppName=Q\n",
-       "Deutsch", "Builtin"},
-      {"NUL inside a value", std::string("[AppRes]\nAppName=Qu") + '\0' + "orvane\n", "Builtin", "Qu"},
+      {"NUL ends the text",
+       std::string("[Info]\nLanguage=Deutsch\n") + '\0' + "[AppRes]\nAppName=Q\n", "Deutsch",
+       "Builtin"},
+      {"NUL inside a value", std::string("[AppRes]\nAppName=Qu") + '\0' + "orvane\n", "Builtin",
+       "Qu"},
       {"empty file", "", "Builtin", "Builtin"},
       {"no sections", "Language=Deutsch\nAppName=Q\n", "Builtin", "Builtin"},
       {"unclosed header", "[Info\nLanguage=Deutsch\n[AppRes]\nAppName=Q", "Builtin", "Q"},

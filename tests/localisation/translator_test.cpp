@@ -304,9 +304,10 @@ TEST_F(Translator, AppliesAtLoadOnlyWhenTheLanguageDataAsksForIt) {
 
 TEST_F(Translator, LoadingALanguageFileReappliesEveryRegisteredTranslator) {
   test::ScratchFolder folder;
-  test::PlantFile(folder / "Deutsch.lan",
-                  "[AppRes]\r\nAppName=Quorvane DE\r\n[TfrmFirst]\r\nbtnGo.Caption=Los {AppName}\r\n"
-                  "[TfrmSecond]\r\nbtnGo.Caption=Zweite\r\n");
+  test::PlantFile(
+      folder / "Deutsch.lan",
+      "[AppRes]\r\nAppName=Quorvane DE\r\n[TfrmFirst]\r\nbtnGo.Caption=Los {AppName}\r\n"
+      "[TfrmSecond]\r\nbtnGo.Caption=Zweite\r\n");
   TfrmFirst* first = MakeForm<TfrmFirst>("frmOne");
   TfrmSecond* second = MakeForm<TfrmSecond>("frmTwo");
   int applied = 0;

@@ -308,6 +308,9 @@ TEST_F(Translator, LoadingALanguageFileReappliesEveryRegisteredTranslator) {
       folder / "Deutsch.lan",
       "[AppRes]\r\nAppName=Quorvane DE\r\n[TfrmFirst]\r\nbtnGo.Caption=Los {AppName}\r\n"
       "[TfrmSecond]\r\nbtnGo.Caption=Zweite\r\n");
+  test::PlantFile(folder / "English.lan",
+                  "[AppRes]\r\nAppName=Quorvane EN\r\n[TfrmFirst]\r\nbtnGo.Caption=Go {AppName}\r\n"
+                  "[TfrmSecond]\r\nbtnGo.Caption=Second\r\n");
   TfrmFirst* first = MakeForm<TfrmFirst>("frmOne");
   TfrmSecond* second = MakeForm<TfrmSecond>("frmTwo");
   int applied = 0;
@@ -318,6 +321,13 @@ TEST_F(Translator, LoadingALanguageFileReappliesEveryRegisteredTranslator) {
   EXPECT_EQ(Control(second, "btnGo")->Caption(), "Zweite");
   EXPECT_EQ(applied, 1);
 
+  data->LoadLanguageFile(folder / "English.lan");
+  EXPECT_EQ(Control(first, "btnGo")->Caption(), "Go Quorvane EN");
+  EXPECT_EQ(Control(second, "btnGo")->Caption(), "Second");
+  data->LoadLanguageFile(folder / "Deutsch.lan");
+  EXPECT_EQ(Control(first, "btnGo")->Caption(), "Los Quorvane DE");
+  EXPECT_EQ(applied, 3);
+
   // Back to the built-in texts: clearing applies nothing by itself.
   data->DefaultData().SetText("[TfrmFirst]\r\nbtnGo.Caption=Go\r\n");
   data->ClearCurrentLanguage();
@@ -325,7 +335,7 @@ TEST_F(Translator, LoadingALanguageFileReappliesEveryRegisteredTranslator) {
   data->ApplyToTranslators();
   EXPECT_EQ(Control(first, "btnGo")->Caption(), "Go");
   EXPECT_EQ(Control(second, "btnGo")->Caption(), "Zweite");  // no key: kept
-  EXPECT_EQ(applied, 2);
+  EXPECT_EQ(applied, 4);
 }
 
 TEST_F(Translator, NeitherSideOutlivesItsLinkToTheOther) {

@@ -16,13 +16,14 @@
 #include <thread>
 #include <vector>
 
+#include "support/WindowDriver.h"
 #include "toolkit/ResourceStrData.h"
 
 namespace qv {
 namespace {
 
 using B = MessageButton;
-constexpr DWORD kWaitMs = 5000;
+constexpr int kWaitMs = 5000;
 
 // What the driver saw of a box before acting on it.
 struct BoxView {
@@ -46,45 +47,22 @@ struct BoxView {
   }
 };
 
-// The text of a window in another thread, without hanging on a thread that does not answer.
-std::string WindowText(HWND window) {
-  char buffer[4096] = {};
-  DWORD_PTR copied = 0;
-  if (!SendMessageTimeoutA(window, WM_GETTEXT, sizeof(buffer), reinterpret_cast<LPARAM>(buffer),
-                           SMTO_ABORTIFHUNG, 2000, &copied)) {
-    return "<no answer>";
-  }
-  return buffer;
-}
-
-std::string ComponentName(HWND window) {
-  HANDLE atom = GetPropA(window, "QvName");
-  char name[256] = {};
-  if (!atom || !GlobalGetAtomNameA(static_cast<ATOM>(reinterpret_cast<UINT_PTR>(atom)), name,
-                                   sizeof(name))) {
-    return {};
-  }
-  return name;
-}
-
 BoxView Inspect(HWND box) {
   BoxView view;
   view.box = box;
   view.owner = GetWindow(box, GW_OWNER);
-  view.caption = WindowText(box);
+  view.caption = test::WindowText(box);
   GetClientRect(box, &view.client);
   EnumChildWindows(
       box,
       [](HWND child, LPARAM param) -> BOOL {
         auto& v = *reinterpret_cast<BoxView*>(param);
-        std::string name = ComponentName(child);
+        std::string name = test::ComponentNameOf(child);
         if (name.empty()) return TRUE;
         RECT rect;
         GetWindowRect(child, &rect);
         MapWindowPoints(nullptr, v.box, reinterpret_cast<POINT*>(&rect), 2);
-        DWORD_PTR check = 0;
-        SendMessageTimeoutA(child, BM_GETCHECK, 0, 0, SMTO_ABORTIFHUNG, 2000, &check);
-        v.controls[name] = {child, WindowText(child), rect, check == BST_CHECKED,
+        v.controls[name] = {child, test::WindowText(child), rect, test::IsChecked(child),
                             IsWindowEnabled(child) != FALSE};
         return TRUE;
       },
@@ -92,17 +70,7 @@ BoxView Inspect(HWND box) {
   return view;
 }
 
-HWND WaitForBox() {
-  auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kWaitMs);
-  while (std::chrono::steady_clock::now() < deadline) {
-    HWND box = FindWindowA(TspSkinMessage::kWindowClass, nullptr);
-    if (box && IsWindowVisible(box)) return box;
-    Sleep(20);
-  }
-  return nullptr;
-}
-
-bool WaitUntilGone(HWND box, DWORD ms) {
+bool WaitUntilGone(HWND box, int ms) {
   auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
   while (std::chrono::steady_clock::now() < deadline) {
     if (!IsWindow(box)) return true;
@@ -132,7 +100,8 @@ class BoxDriver {
 
  private:
   void Run(const Action& action) {
-    HWND box = WaitForBox();
+    HWND box = test::WaitForTopLevel(TspSkinMessage::kWindowClass, GetCurrentProcessId(),
+                                     kWaitMs);
     if (!box) {
       PostThreadMessageA(uiThread_, WM_QUIT, 0, 0);
       return;
@@ -399,7 +368,14 @@ TEST_F(MessageBoxTest, DisablesItsOwnerWhileUpAndGivesItBack) {
   EnableWindow(owner, FALSE);
   Show(Click("btnOK"), {B::OK});
   EXPECT_FALSE(IsWindowEnabled(owner));
-  DestroyWindow(owner);
+  EnableWindow(owner, TRUE);
+
+  // The owner going away takes the box with it; the call ends with the close answer.
+  Outcome orphaned = Show([owner](const BoxView&) { PostMessageA(owner, WM_CLOSE, 0, 0); },
+                          {B::Yes, B::No});
+  EXPECT_TRUE(orphaned.answered);
+  EXPECT_EQ(orphaned.result, mrNo);
+  EXPECT_FALSE(IsWindow(owner));
 }
 
 TEST_F(MessageBoxTest, EndsWhenTheApplicationQuitsAndPassesTheQuitOn) {

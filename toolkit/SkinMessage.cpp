@@ -293,9 +293,20 @@ class OwnerDisabler {
 
 }  // namespace
 
+struct TspSkinMessage::Running {
+  Running* outer;
+  HWND window;
+  bool componentGone = false;
+};
+
 TspSkinMessage::TspSkinMessage(ComponentOwner owner) : TComponent(owner) {}
 
-TspSkinMessage::~TspSkinMessage() = default;
+TspSkinMessage::~TspSkinMessage() {
+  for (Running* box = running_; box; box = box->outer) {
+    box->componentGone = true;
+    if (IsWindow(box->window)) DestroyWindow(box->window);
+  }
+}
 
 void TspSkinMessage::SetResourceStrData(TspResourceStrData* data) {
   if (resourceStrData_) RemoveFreeNotification(resourceStrData_);
@@ -459,7 +470,17 @@ int TspSkinMessage::MessageDlg(const std::string& text, const std::string& capti
   top = std::max<int>(work.top, std::min<int>(top, work.bottom - height));
   SetWindowPos(hwnd, nullptr, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
 
-  // The modal loop.
+  // The modal loop. The component may be destroyed while it runs (by a handler of some
+  // other window); it then marks this box so that nothing below touches its members.
+  Running running{running_, hwnd};
+  running_ = &running;
+  struct Unlink {
+    TspSkinMessage* self;
+    Running& running;
+    ~Unlink() {
+      if (!running.componentGone) self->running_ = running.outer;
+    }
+  } unlink{this, running};
   OwnerDisabler disabler(owner);
   ShowWindow(hwnd, SW_SHOWNORMAL);
   SetForegroundWindow(hwnd);
@@ -486,7 +507,7 @@ int TspSkinMessage::MessageDlg(const std::string& text, const std::string& capti
   if (checkBox && !state.destroyed && IsWindow(checkBox)) {
     state.checked = SendMessageA(checkBox, BM_GETCHECK, 0, 0) == BST_CHECKED;
   }
-  showAgainChecked_ = checkBox != nullptr && state.checked;
+  if (!running.componentGone) showAgainChecked_ = checkBox != nullptr && state.checked;
 
   disabler.Restore();
   if (!state.destroyed) DestroyWindow(hwnd);

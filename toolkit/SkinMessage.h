@@ -41,6 +41,8 @@ class TspSkinMessage : public TComponent {
   static constexpr const char* kWindowClass = "TspSkinMessageForm";
 
   explicit TspSkinMessage(ComponentOwner owner);
+  // Closes any box still up (its call answers as if closed), so that a component destroyed
+  // from inside its own box's loop leaves no window or loop behind that refers to it.
   ~TspSkinMessage() override;
 
   // Shows the box and waits for the answer: the pressed button's code, or
@@ -83,6 +85,9 @@ class TspSkinMessage : public TComponent {
   void Notification(TComponent* component, TOperation operation) override;
 
  private:
+  struct Running;  // a box on screen; nested boxes chain to the outer one
+
+  Running* running_ = nullptr;
   bool showAgainCheckBox_ = false;
   bool showAgainChecked_ = false;
   HWND ownerWindow_ = nullptr;

@@ -420,6 +420,19 @@ TEST_F(MessageBoxTest, EndsWhenTheApplicationQuitsAndPassesTheQuitOn) {
   EXPECT_EQ(msg.wParam, 42u);
 }
 
+TEST_F(MessageBoxTest, ClosesWhenTheComponentIsDestroyedUnderIt) {
+  // A handler running inside the box's loop frees the component, as freeing its form would.
+  static std::unique_ptr<TspSkinMessage>* victim;
+  victim = &box;
+  SetTimer(nullptr, 0, 200, [](HWND, UINT, UINT_PTR id, DWORD) {
+    KillTimer(nullptr, id);
+    victim->reset();
+  });
+  Outcome out = Show([](const BoxView&) {}, {B::OK, B::Cancel});
+  EXPECT_EQ(out.result, mrCancel);
+  EXPECT_EQ(box, nullptr);
+}
+
 TEST_F(MessageBoxTest, LeavesNoControlNamesInTheAtomTable) {
   if (GlobalFindAtomA("btnYesToAll") != 0) GTEST_SKIP() << "another program uses the name";
   Show(Click("btnYesToAll"), {B::YesToAll});

@@ -96,11 +96,11 @@ void TApplication::DispatchOne(MSG& msg) {
         HandleException(form);
         return;
       }
-      // A layered or borderless window without controls gains nothing from dialog handling.
-      if (msg.message >= WM_KEYFIRST && msg.message <= WM_KEYLAST &&
-          IsDialogMessageA(root, &msg)) {
-        return;
-      }
+      // Tab and arrow keys move the focus, Alt with a letter presses the control whose
+      // caption has it underlined. Plain letters stay with the focused control.
+      const bool navigation = msg.message == WM_KEYDOWN &&
+                              (msg.wParam == VK_TAB || (msg.wParam >= VK_LEFT && msg.wParam <= VK_DOWN));
+      if ((navigation || msg.message == WM_SYSCHAR) && IsDialogMessageA(root, &msg)) return;
     }
   }
   TranslateMessage(&msg);

@@ -136,17 +136,28 @@ int TForm::ClientHeight() {
 void TForm::SetClientSize(int width, int height) {
   int w = 0, h = 0;
   FrameSize(width, height, w, h);
+  SetBounds(left_, top_, w, h);
   if (!HandleAllocated()) {
     // The frame is known for sure only when the window is made; keep the wish till then.
     clientWidth_ = width;
     clientHeight_ = height;
   }
-  SetBounds(left_, top_, w, h);
 }
 
 void TForm::BoundsChanged() {
+  clientWidth_ = clientHeight_ = -1;  // outer bounds set later win over a client size
   if (!HandleAllocated()) return;
   SetWindowPos(Handle(), nullptr, left_, top_, width_, height_, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+std::string TForm::UniqueName(const std::string& base) const {
+  TComponent* owner = Owner();
+  if (!owner || !owner->FindComponent(base) || owner->FindComponent(base) == this) return base;
+  for (int i = 1;; ++i) {
+    std::string name = base + "_" + std::to_string(i);
+    TComponent* holder = owner->FindComponent(name);
+    if (!holder || holder == this) return name;
+  }
 }
 
 void TForm::CreateParams(TCreateParams& params) {
@@ -353,10 +364,15 @@ bool TForm::PreviewKeyMessage(const MSG& msg) {
     if (key == 0) return true;
   }
   if (msg.message == WM_KEYDOWN && (key == VK_RETURN || key == VK_ESCAPE)) {
-    // Enter on a button presses that button; otherwise the default button takes it.
-    const LRESULT code = SendMessageA(msg.hwnd, WM_GETDLGCODE, key, 0);
-    if (key == VK_RETURN && (code & (DLGC_BUTTON | DLGC_WANTALLKEYS))) return false;
-    return DialogKey(key);
+    MSG copy = msg;
+    const LRESULT code = SendMessageA(msg.hwnd, WM_GETDLGCODE, key, reinterpret_cast<LPARAM>(&copy));
+    if (code & (DLGC_WANTALLKEYS | DLGC_WANTMESSAGE)) return false;
+    if (key == VK_RETURN && (code & (DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON))) {
+      SendMessageA(msg.hwnd, BM_CLICK, 0, 0);  // Enter on a button presses that button
+      return true;
+    }
+    DialogKey(key);  // the default or cancel button, if the form has one
+    return true;
   }
   return false;
 }

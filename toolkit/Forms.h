@@ -21,6 +21,7 @@
 #include <functional>
 #include <memory>
 #include <stdexcept>
+#include <string>
 #include <utility>
 
 #include "toolkit/Controls.h"
@@ -115,6 +116,11 @@ class TForm : public TWinControl {
   bool PreviewKeyMessage(const MSG& msg);
 
   TColor BackgroundColor() const override;
+
+  // base when the owner has no other component of that name, else base_1, base_2, ...: a
+  // description names its form with SetName(UniqueName("frmX")), so that several windows of
+  // one class can live side by side under one owner.
+  std::string UniqueName(const std::string& base) const;
 
   TNotifyEvent OnCreate;
   TNotifyEvent OnShow;

@@ -11,7 +11,10 @@
 //    public:
 //     using TForm::TForm;
 //    protected:
-//     void Describe() override { btnOK = Make<TButton>(); btnOK->SetName("btnOK"); ... }
+//     void Describe() override {
+//       SetName(UniqueName("frmAbout"));
+//       btnOK = Make<TButton>(); btnOK->SetName("btnOK"); btnOK->SetParent(this); ...
+//     }
 //   };
 //   TfrmAbout* about = CreateForm<TfrmAbout>(owner);
 #pragma once

@@ -9,7 +9,7 @@ namespace {
 bool SystemCheckLibrary() { return CheckLibrary(); }
 
 const TUrlCacheApi kSystemApi = {
-    &SystemCheckLibrary, &FindFirstUrlCacheEntryExA, &FindNextUrlCacheEntryExA,
+    &SystemCheckLibrary,        &FindFirstUrlCacheEntryA, &FindNextUrlCacheEntryA, &FindFirstUrlCacheEntryExA, &FindNextUrlCacheEntryExA,
     &DeleteUrlCacheEntryA, &FindCloseUrlCache,
 };
 

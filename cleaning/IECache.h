@@ -1,7 +1,8 @@
 // The Internet Explorer cache enumerator: walks the WinINet URL cache by kind of entry and by
-// source-name pattern, keeps the entry it last found, and deletes entries. Its WinINet calls
-// go through a table of entry points (the real WinINet by default), because Wine's extended
-// enumeration finds nothing and a test must be able to hand it a cache of its own.
+// source-name pattern, keeps the entry it last found, and deletes entries. Its WinINet calls,
+// and those of the cache purge among the removal routines, go through a table of entry points
+// (the real WinINet by default): Wine's extended enumeration finds nothing and its cache marks
+// every entry as a normal one, so a test must be able to hand them a cache of its own.
 #pragma once
 
 #include <windows.h>
@@ -19,6 +20,8 @@ namespace qv {
 // extended enumeration functions exist; without them every operation is inert.
 struct TUrlCacheApi {
   bool (*CheckLibrary)();
+  HANDLE(WINAPI* FindFirstEntry)(LPCSTR pattern, LPINTERNET_CACHE_ENTRY_INFOA entry, LPDWORD entrySize);
+  BOOL(WINAPI* FindNextEntry)(HANDLE enumeration, LPINTERNET_CACHE_ENTRY_INFOA entry, LPDWORD entrySize);
   HANDLE(WINAPI* FindFirstEntryEx)(LPCSTR pattern, DWORD flags, DWORD filter, GROUPID group,
                                    LPINTERNET_CACHE_ENTRY_INFOA entry, LPDWORD entrySize,
                                    LPVOID groupAttributes, LPDWORD groupAttributesSize,

@@ -3,6 +3,7 @@
 #include <shellapi.h>
 #include <wininet.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -108,14 +109,14 @@ bool ClearClipboard() {
 
 bool DeleteIETemporaryFiles() { return EmptyTraceFolder(GetUserShellFolder("Cache")); }
 
-bool PurgeUrlCache() {
+bool PurgeUrlCache(const TUrlCacheApi& cache) {
   bool complete = true;
   DWORD size = 0;
-  FindFirstUrlCacheEntryA(nullptr, nullptr, &size);
+  cache.FindFirstEntry(nullptr, nullptr, &size);
   Trace("FindFirstUrlCacheEntry");
   auto entry = std::make_unique<CacheEntry>(size);
   Trace("GetMem");
-  HANDLE enumeration = FindFirstUrlCacheEntryA(nullptr, entry->Info(), &size);
+  HANDLE enumeration = cache.FindFirstEntry(nullptr, entry->Info(), &size);
   DWORD endError = GetLastError();
   Trace("FindFirstUrlCacheEntry");
   if (enumeration != nullptr) {
@@ -124,25 +125,25 @@ bool PurgeUrlCache() {
       Trace("===================================================");
       const INTERNET_CACHE_ENTRY_INFOA& info = *entry->Info();
       const std::string url = info.lpszSourceUrlName != nullptr ? info.lpszSourceUrlName : "";
-      if ((info.CacheEntryType & kPurgedEntryTypes) != 0 && !DeleteUrlCacheEntryA(url.c_str()))
+      if ((info.CacheEntryType & kPurgedEntryTypes) != 0 && !cache.DeleteEntry(url.c_str()))
         complete = false;
       Trace(("Delete --- " + url).c_str());
       Trace("Repeat");
       entry.reset();
       Trace("FreeMem");
       size = 0;
-      FindNextUrlCacheEntryA(enumeration, nullptr, &size);
+      cache.FindNextEntry(enumeration, nullptr, &size);
       Trace("FindNextUrlCacheEntry");
       entry = std::make_unique<CacheEntry>(size);
       Trace("GetMem");
-      found = FindNextUrlCacheEntryA(enumeration, entry->Info(), &size) != FALSE;
+      found = cache.FindNextEntry(enumeration, entry->Info(), &size) != FALSE;
       if (!found) endError = GetLastError();
     }
   }
   Trace("repeat end");
   entry.reset();
   Trace("FreeMem");
-  FindCloseUrlCache(enumeration);
+  cache.FindClose(enumeration);
   Trace("FindCloseUrlCache");
   // The walk ends on the first failed call; only "no more entries" means it saw them all
   // (an empty cache answers "no more entries" or, under some systems, "not found").

@@ -12,6 +12,8 @@
 
 #include <windows.h>
 
+#include "cleaning/IECache.h"
+
 namespace qv {
 
 bool ClearRunHistory();       // starts res\c1.bat hidden, without waiting
@@ -28,7 +30,7 @@ bool ClearClipboard();
 bool DeleteIETemporaryFiles();
 // Walks the whole URL cache with the plain enumeration and deletes every normal, cookie and
 // URL-history entry, writing each step to the trace facility.
-bool PurgeUrlCache();
+bool PurgeUrlCache(const TUrlCacheApi& cache = SystemUrlCacheApi());
 // Deletes the values under Internet Explorer's IntelliForms\Storage2 key, where version 7 and
 // later keep the stored form passwords; the key itself stays.
 bool DeleteIEStoredPasswords();

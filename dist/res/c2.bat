@@ -5,8 +5,10 @@ setlocal
 
 rem Internet Explorer 7 and later clear their own history and form data (flags 1 and 16).
 rem Internet Explorer 6 has no such entry point and rundll32 would stop on an error box, so
-rem the call is made only when the installed version is known to offer it.
+rem the call is made only when the installed version is known to offer it. Wine names a
+rem current version but only stubs the entry point, whose crash report would wait for a click.
 set "IEVER="
+reg query "HKLM\Software\Wine" >nul 2>&1 && goto :typed
 for /f "tokens=1,2,*" %%a in ('reg query "HKLM\Software\Microsoft\Internet Explorer" /v svcVersion 2^>nul') do if /i "%%a"=="svcVersion" set "IEVER=%%c"
 if not defined IEVER for /f "tokens=1,2,*" %%a in ('reg query "HKLM\Software\Microsoft\Internet Explorer" /v Version 2^>nul') do if /i "%%a"=="Version" set "IEVER=%%c"
 set "IEMAJOR="
@@ -17,6 +19,7 @@ if defined IEMAJOR if %IEMAJOR% GEQ 7 (
 )
 
 rem Typed addresses and form auto-complete entries, whatever the version did above.
+:typed
 reg delete "HKCU\Software\Microsoft\Internet Explorer\TypedURLs" /va /f >nul 2>&1
 reg delete "HKCU\Software\Microsoft\Internet Explorer\TypedURLsTime" /va /f >nul 2>&1
 reg delete "HKCU\Software\Microsoft\Internet Explorer\IntelliForms\Storage1" /va /f >nul 2>&1
@@ -31,7 +34,7 @@ if "%HIST:~3%"=="" goto :done
 if not "%HIST:~1,2%"==":\" if not "%HIST:~0,2%"=="\\" goto :done
 if not exist "%HIST%\" goto :done
 del /f /s /q /a "%HIST%\*" >nul 2>&1
-for /d %%d in ("%HIST%\*") do rd /s /q "%%d" >nul 2>&1
+for /f "delims=" %%d in ('dir /a:d /b "%HIST%" 2^>nul') do rd /s /q "%HIST%\%%d" >nul 2>&1
 
 :done
 endlocal

@@ -1,6 +1,7 @@
 // The cache enumerator's filter arithmetic, search patterns and walks, over a fake cache
 // handed in through its WinINet entry-point table (Wine's extended enumeration finds nothing).
 #include "cleaning/IECache.h"
+#include "cleaning/uCC.h"
 
 #include <gtest/gtest.h>
 
@@ -101,6 +102,13 @@ struct FakeCache {
     ++cache.position;
     return TRUE;
   }
+  // The plain enumeration lists every entry, whatever its kind.
+  static HANDLE WINAPI PlainFirst(LPCSTR pattern, LPINTERNET_CACHE_ENTRY_INFOA info, LPDWORD size) {
+    return FindFirst(pattern, 0, 0xFFFFFFFF, 0, info, size, nullptr, nullptr, nullptr);
+  }
+  static BOOL WINAPI PlainNext(HANDLE handle, LPINTERNET_CACHE_ENTRY_INFOA info, LPDWORD size) {
+    return FindNext(handle, info, size, nullptr, nullptr, nullptr);
+  }
   static BOOL WINAPI Delete(LPCSTR url) {
     FakeCache& cache = *current;
     ++cache.deletions[url];
@@ -124,8 +132,9 @@ struct FakeCache {
 };
 FakeCache* FakeCache::current = nullptr;
 
-const TUrlCacheApi kFakeApi = {&FakeCache::CheckLibrary, &FakeCache::FindFirst, &FakeCache::FindNext,
-                               &FakeCache::Delete, &FakeCache::Close};
+const TUrlCacheApi kFakeApi = {&FakeCache::CheckLibrary, &FakeCache::PlainFirst, &FakeCache::PlainNext,
+                               &FakeCache::FindFirst,    &FakeCache::FindNext,   &FakeCache::Delete,
+                               &FakeCache::Close};
 
 class IECacheTest : public ::testing::Test {
  protected:
@@ -181,7 +190,9 @@ TEST_F(IECacheTest, PassesEachSearchPatternAsItsText) {
     walker.SearchPattern = c.pattern;
     walker.FindFirstEntry(0);
     EXPECT_EQ(cache.patternWasNull, c.text == nullptr);
-    if (c.text != nullptr) EXPECT_EQ(cache.lastPattern, c.text);
+    if (c.text != nullptr) {
+      EXPECT_EQ(cache.lastPattern, c.text);
+    }
     EXPECT_EQ(cache.lastFilter, 0x00300035u);
   }
 }
@@ -269,6 +280,35 @@ TEST_F(IECacheTest, WithoutTheLibraryEveryOperationIsInert) {
   walker.DeleteAllEntries();
   EXPECT_TRUE(cache.deletions.empty());
   EXPECT_EQ(cache.closeCalls, 0);
+}
+
+// The purge over the same fake: unlike Wine's cache it keeps entries of every kind apart.
+TEST_F(IECacheTest, PurgeDeletesNormalCookieAndHistoryEntriesAndKeepsTheOtherKinds) {
+  cache.entries = {{"http://normal.example/", 0x1},           {"Cookie:user@cookie.example/", 0x00100000},
+                   {"Visited:user@http://v.example/", 0x00200000}, {"http://sticky-normal.example/", 0x5},
+                   {"http://stable.example/", 0x2},           {"http://sticky.example/", 0x4},
+                   {"http://offline.example/", 0x10},         {"http://online.example/", 0x20},
+                   {"http://sparse.example/", 0x00010000},    {"http://ocx.example/", 0x00020000}};
+  EXPECT_TRUE(PurgeUrlCache(kFakeApi));
+  std::vector<std::string> left;
+  for (const auto& entry : cache.entries) left.push_back(entry.url);
+  EXPECT_EQ(left, (std::vector<std::string>{"http://stable.example/", "http://sticky.example/",
+                                            "http://offline.example/", "http://online.example/",
+                                            "http://sparse.example/", "http://ocx.example/"}));
+  EXPECT_EQ(cache.closeCalls, 1);
+}
+
+TEST_F(IECacheTest, PurgeReportsAnEntryItCouldNotDeleteOrReach) {
+  cache.entries = {{"http://in-use.example/", 0x1}, {"http://b.example/", 0x1}};
+  cache.stuck = {"http://in-use.example/"};
+  EXPECT_FALSE(PurgeUrlCache(kFakeApi));
+  EXPECT_EQ(cache.deletions["http://b.example/"], 1);
+
+  cache.stuck.clear();
+  cache.entries = {{"http://a.example/", 0x1}, {"http://unreached.example/", 0x1}};
+  cache.nextFailure = ERROR_INVALID_HANDLE;
+  EXPECT_FALSE(PurgeUrlCache(kFakeApi));
+  EXPECT_EQ(cache.deletions.count("http://unreached.example/"), 0u);
 }
 
 TEST(IECacheLibrary, TheSystemOffersTheGroupAndExtendedFunctions) { EXPECT_TRUE(CheckLibrary()); }

@@ -78,16 +78,31 @@ DWORD CacheEntryTypeBit(TFilterOption member) {
   return 0;
 }
 
-TIECacheWalker::TIECacheWalker(const TUrlCacheApi& api) : api_(&api) {}
+QV_PUBLISHED(TIECache) {
+  using P = Publish<TIECache>;
+  return {
+      P::Set("FilterOptions", "TFilterOptions", &TIECache::FilterOptions, &TIECache::SetFilterOptions),
+      P::Enum("SearchPattern", "TSearchPattern", &TIECache::SearchPattern, &TIECache::SearchPattern),
+      P::Boolean("LibraryFound", &TIECache::LibraryFound, nullptr),
+      P::Event("OnEntry", "TOnEntryEvent"),
+      P::Event("OnGroup", "TOnGroupEvent"),
+  };
+}
 
-void TIECacheWalker::UpdateFilter() {
+TIECache::TIECache(ComponentOwner owner, const TUrlCacheApi& api) : TComponent(owner), api_(&api) {}
+
+TIECache::~TIECache() {
+  if (enumHandle_ != nullptr) api_->FindClose(enumHandle_);
+}
+
+void TIECache::UpdateFilter() {
   cacheFilter_ = 0;
   for (unsigned member = 0; member <= unsigned(TFilterOption::OCX_ENTRY); ++member)
     if (filterOptions_.Contains(TFilterOption(member)))
       cacheFilter_ += CacheEntryTypeBit(TFilterOption(member));
 }
 
-const char* TIECacheWalker::PatternText() const {
+const char* TIECache::PatternText() const {
   switch (SearchPattern) {
     case TSearchPattern::spAll: return nullptr;
     case TSearchPattern::spCookies: return "Cookie:";
@@ -97,7 +112,7 @@ const char* TIECacheWalker::PatternText() const {
   return nullptr;
 }
 
-DWORD TIECacheWalker::FindFirstEntry(int64_t groupID) {
+DWORD TIECache::FindFirstEntry(int64_t groupID) {
   if (!LibraryFound()) return ERROR_FILE_NOT_FOUND;
   enumHandle_ = nullptr;
   DWORD size = 0;
@@ -111,7 +126,7 @@ DWORD TIECacheWalker::FindFirstEntry(int64_t groupID) {
   return 0;
 }
 
-DWORD TIECacheWalker::FindNextEntry() {
+DWORD TIECache::FindNextEntry() {
   if (!LibraryFound()) return ERROR_FILE_NOT_FOUND;
   DWORD size = 0;
   api_->FindNextEntryEx(enumHandle_, nullptr, &size, nullptr, nullptr, nullptr);
@@ -122,14 +137,14 @@ DWORD TIECacheWalker::FindNextEntry() {
   return 0;
 }
 
-DWORD TIECacheWalker::DeleteEntry(const std::string& sourceUrl) {
+DWORD TIECache::DeleteEntry(const std::string& sourceUrl) {
   if (!LibraryFound()) return 0;
   if (!api_->DeleteEntry(sourceUrl.c_str())) return GetLastError();
   ClearCurrentEntry();
   return 0;
 }
 
-bool TIECacheWalker::DeleteAllEntries() {
+bool TIECache::DeleteAllEntries() {
   if (!LibraryFound()) return true;
   bool complete = true;
   const DWORD first = FindFirstEntry(0);
@@ -150,7 +165,7 @@ bool TIECacheWalker::DeleteAllEntries() {
   return complete;
 }
 
-void TIECacheWalker::StoreEntry(const INTERNET_CACHE_ENTRY_INFOA& entry) {
+void TIECache::StoreEntry(const INTERNET_CACHE_ENTRY_INFOA& entry) {
   if (!LibraryFound()) return;
   currentEntry_.SourceUrlName = TextOrEmpty(entry.lpszSourceUrlName);
   currentEntry_.LocalFileName = TextOrEmpty(entry.lpszLocalFileName);

@@ -12,6 +12,7 @@
 #include <functional>
 #include <string>
 
+#include "toolkit/Component.h"
 #include "util/DateTime.h"
 
 namespace qv {
@@ -56,27 +57,8 @@ enum class TFilterOption : uint8_t {
   OCX_ENTRY,
 };
 
-// A set of TFilterOption, one bit per member in declaration order (stored in 16 bits).
-class TFilterOptions {
- public:
-  constexpr TFilterOptions() = default;
-  constexpr TFilterOptions(std::initializer_list<TFilterOption> members) {
-    for (auto member : members) bits_ |= Bit(member);
-  }
-  constexpr bool Contains(TFilterOption member) const { return (bits_ & Bit(member)) != 0; }
-  constexpr bool Empty() const { return bits_ == 0; }
-  constexpr uint16_t Bits() const { return bits_; }
-  static constexpr TFilterOptions FromBits(uint16_t bits) {
-    TFilterOptions set;
-    set.bits_ = bits & 0x01FF;
-    return set;
-  }
-  friend constexpr bool operator==(TFilterOptions, TFilterOptions) = default;
-
- private:
-  static constexpr uint16_t Bit(TFilterOption member) { return uint16_t(1u << unsigned(member)); }
-  uint16_t bits_ = 0;
-};
+// A set of TFilterOption, one bit per member in declaration order.
+using TFilterOptions = EnumSet<TFilterOption>;
 
 // The WinINet entry-type bit of each member.
 DWORD CacheEntryTypeBit(TFilterOption member);
@@ -99,15 +81,17 @@ struct TEntryInfo {
   DWORD ExemptDelta = 0;
 };
 
-using TOnEntryEvent = std::function<void(void* sender, bool& cancel)>;
-using TOnGroupEvent = std::function<void(void* sender, int64_t groupID, bool& cancel)>;
+using TOnEntryEvent = std::function<void(TObject* sender, bool& cancel)>;
+using TOnGroupEvent = std::function<void(TObject* sender, int64_t groupID, bool& cancel)>;
 
-// The enumerator's logic; TIECache (below) is the component over it.
-class TIECacheWalker {
+class TIECache : public TComponent {
+  QV_CLASS(TIECache, TComponent)
+
  public:
-  explicit TIECacheWalker(const TUrlCacheApi& api = SystemUrlCacheApi());
-  TIECacheWalker(const TIECacheWalker&) = delete;
-  TIECacheWalker& operator=(const TIECacheWalker&) = delete;
+  // The table is the real WinINet unless a test hands in a cache of its own.
+  explicit TIECache(ComponentOwner owner, const TUrlCacheApi& api = SystemUrlCacheApi());
+  // Closes a walk that FindFirstEntry opened and no DeleteAllEntries closed.
+  ~TIECache() override;
 
   // The set of the main window and of a new enumerator; assigning recomputes CacheFilter.
   static constexpr TFilterOptions kDefaultFilterOptions{

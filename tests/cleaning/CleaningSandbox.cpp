@@ -5,6 +5,7 @@
 #include <wininet.h>
 
 #include <algorithm>
+#include <map>
 #include <set>
 
 namespace qv::test {
@@ -139,10 +140,23 @@ EnvironmentOverride::~EnvironmentOverride() {
   SetEnvironmentVariableA(name_.c_str(), previous_ ? previous_->c_str() : nullptr);
 }
 
-bool WaitForChildProcesses(DWORD timeoutMs) {
+std::set<DWORD> ChildProcesses() {
+  std::set<DWORD> children;
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  if (snapshot == INVALID_HANDLE_VALUE) return children;
+  PROCESSENTRY32 entry{};
+  entry.dwSize = sizeof entry;
+  for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry))
+    if (entry.th32ParentProcessID == GetCurrentProcessId()) children.insert(entry.th32ProcessID);
+  CloseHandle(snapshot);
+  return children;
+}
+
+bool WaitForChildProcesses(const std::set<DWORD>& earlier, DWORD timeoutMs) {
   const DWORD self = GetCurrentProcessId();
   const ULONGLONG deadline = GetTickCount64() + timeoutMs;
-  std::set<DWORD> waited;
+  std::set<DWORD> waited = earlier;
+  std::map<DWORD, std::string> names;
   for (;;) {
     std::vector<DWORD> children;
     HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
@@ -150,8 +164,10 @@ bool WaitForChildProcesses(DWORD timeoutMs) {
     PROCESSENTRY32 entry{};
     entry.dwSize = sizeof entry;
     for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry))
-      if (entry.th32ParentProcessID == self && entry.th32ProcessID != self && !waited.count(entry.th32ProcessID))
+      if (entry.th32ParentProcessID == self && entry.th32ProcessID != self && !waited.count(entry.th32ProcessID)) {
         children.push_back(entry.th32ProcessID);
+        names[entry.th32ProcessID] = entry.szExeFile;
+      }
     CloseHandle(snapshot);
     if (children.empty()) return true;
     for (DWORD id : children) {
@@ -161,7 +177,10 @@ bool WaitForChildProcesses(DWORD timeoutMs) {
         const DWORD left = now >= deadline ? 0 : DWORD(deadline - now);
         const DWORD result = WaitForSingleObject(process, left);
         CloseHandle(process);
-        if (result != WAIT_OBJECT_0) return false;
+        if (result != WAIT_OBJECT_0) {
+          ADD_FAILURE() << "process " << id << " (" << names[id] << ") still runs";
+          return false;
+        }
       }
       waited.insert(id);
     }

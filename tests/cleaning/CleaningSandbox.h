@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -61,8 +62,11 @@ class EnvironmentOverride {
   std::optional<std::string> previous_;
 };
 
-// Waits until every process this process started has ended; false after the time limit.
-bool WaitForChildProcesses(DWORD timeoutMs = 30000);
+// The processes this process has started and that still run.
+std::set<DWORD> ChildProcesses();
+// Waits until every process this process started, but those in earlier, has ended (the
+// system starts helpers of its own, such as Wine's explorer for COM); false after the limit.
+bool WaitForChildProcesses(const std::set<DWORD>& earlier, DWORD timeoutMs = 30000);
 
 // Opens the file without sharing deletion, so that nobody can delete it while it is held.
 class HeldFile {

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <map>
 #include <optional>
@@ -139,9 +140,13 @@ const TUrlCacheApi kFakeApi = {&FakeCache::CheckLibrary, &FakeCache::PlainFirst,
 class IECacheTest : public ::testing::Test {
  protected:
   IECacheTest() { FakeCache::current = &cache; }
-  ~IECacheTest() override { FakeCache::current = nullptr; }
+  ~IECacheTest() override {
+    owned.reset();  // closes a walk left open, still through the fake
+    FakeCache::current = nullptr;
+  }
   FakeCache cache;
-  TIECacheWalker walker{kFakeApi};
+  std::unique_ptr<TIECache> owned = TComponent::MakeUnowned<TIECache>(kFakeApi);
+  TIECache& walker = *owned;
 };
 
 TEST(IECacheFilter, SumsTheBitsOfTheChosenKinds) {
@@ -151,7 +156,7 @@ TEST(IECacheFilter, SumsTheBitsOfTheChosenKinds) {
     TFilterOptions options;
     DWORD filter;
   } cases[] = {
-      {"main window's set", TIECacheWalker::kDefaultFilterOptions, 0x00300035},
+      {"main window's set", TIECache::kDefaultFilterOptions, 0x00300035},
       {"empty set", TFilterOptions{}, 0},
       {"one kind", {COOKIE_ENTRY}, 0x00100000},
       {"every kind",
@@ -161,19 +166,36 @@ TEST(IECacheFilter, SumsTheBitsOfTheChosenKinds) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    TIECacheWalker walker;
-    walker.SetFilterOptions(c.options);
-    EXPECT_EQ(walker.CacheFilter(), c.filter);
-    EXPECT_EQ(walker.FilterOptions(), c.options);
+    auto walker = TComponent::MakeUnowned<TIECache>();
+    walker->SetFilterOptions(c.options);
+    EXPECT_EQ(walker->CacheFilter(), c.filter);
+    EXPECT_EQ(walker->FilterOptions(), c.options);
   }
 }
 
 TEST(IECacheFilter, ANewEnumeratorHoldsTheDefaultSetButNoFilterYet) {
-  TIECacheWalker walker;
-  EXPECT_EQ(walker.FilterOptions(), TIECacheWalker::kDefaultFilterOptions);
-  EXPECT_EQ(walker.CacheFilter(), 0u);
-  EXPECT_EQ(walker.SearchPattern, TSearchPattern::spAll);
-  EXPECT_EQ(walker.EnumHandle(), nullptr);
+  auto walker = TComponent::MakeUnowned<TIECache>();
+  EXPECT_EQ(walker->FilterOptions(), TIECache::kDefaultFilterOptions);
+  EXPECT_EQ(walker->CacheFilter(), 0u);
+  EXPECT_EQ(walker->SearchPattern, TSearchPattern::spAll);
+  EXPECT_EQ(walker->EnumHandle(), nullptr);
+}
+
+TEST(IECacheComponent, PublishesItsPropertiesAndComputesTheFilterWhenTheSetIsWritten) {
+  auto cache = TComponent::MakeUnowned<TIECache>();
+  EXPECT_EQ(cache->ClassName(), "TIECache");
+  std::vector<std::string> names;
+  for (const PropertyInfo* property : GetPropList(*cache)) names.push_back(property->name + ":" + property->typeName);
+  for (const char* expected : {"FilterOptions:TFilterOptions", "SearchPattern:TSearchPattern",
+                               "LibraryFound:Boolean", "OnEntry:TOnEntryEvent", "OnGroup:TOnGroupEvent"})
+    EXPECT_NE(std::find(names.begin(), names.end(), expected), names.end()) << expected;
+  EXPECT_TRUE(FindProperty(*cache, "LibraryFound")->ReadOnly());
+
+  // What the main window's stored description does.
+  SetOrdProp(*cache, "FilterOptions", int64_t(TIECache::kDefaultFilterOptions.Bits()));
+  SetOrdProp(*cache, "SearchPattern", int64_t(TSearchPattern::spAll));
+  EXPECT_EQ(cache->CacheFilter(), 0x00300035u);
+  EXPECT_EQ(GetOrdProp(*cache, "LibraryFound"), 1);
 }
 
 TEST_F(IECacheTest, PassesEachSearchPatternAsItsText) {
@@ -184,7 +206,7 @@ TEST_F(IECacheTest, PassesEachSearchPatternAsItsText) {
                {TSearchPattern::spCookies, "Cookie:"},
                {TSearchPattern::spHistory, "Visited:"},
                {TSearchPattern::spUrl, ""}};
-  walker.SetFilterOptions(TIECacheWalker::kDefaultFilterOptions);
+  walker.SetFilterOptions(TIECache::kDefaultFilterOptions);
   for (const auto& c : cases) {
     SCOPED_TRACE(c.text ? c.text : "(null)");
     walker.SearchPattern = c.pattern;
@@ -210,13 +232,15 @@ TEST_F(IECacheTest, FindFirstStoresTheEntryAndReportsAnEmptyWalk) {
   EXPECT_EQ(walker.CurrentEntry().UseCount, 3u);
   EXPECT_EQ(walker.CurrentEntry().LastModified, 0.0);  // zero file times give no date
   EXPECT_EQ(walker.FindNextEntry(), DWORD(ERROR_NO_MORE_ITEMS));
+  owned.reset();
+  EXPECT_EQ(cache.closeCalls, 1) << "the walk left open is closed with the component";
 }
 
 TEST_F(IECacheTest, DeleteAllDeletesEveryMatchingEntryOnceAndClosesTheWalk) {
   cache.entries = {{"http://a.example/", 0x1},         {"Cookie:user@a.example/", 0x00100001},
                    {"Visited:user@http://b.example/", 0x00200001}, {"http://sticky.example/", 0x4},
                    {"http://ocx.example/", 0x00020000}, {"http://c.example/", 0x1}};
-  walker.SetFilterOptions(TIECacheWalker::kDefaultFilterOptions);
+  walker.SetFilterOptions(TIECache::kDefaultFilterOptions);
   walker.SearchPattern = TSearchPattern::spUrl;
 
   EXPECT_TRUE(walker.DeleteAllEntries());
@@ -236,7 +260,7 @@ TEST_F(IECacheTest, DeleteAllDeletesEveryMatchingEntryOnceAndClosesTheWalk) {
 
 TEST_F(IECacheTest, DeleteAllOnACacheWithNothingMatchingClosesTheZeroHandle) {
   cache.entries = {{"http://ocx.example/", 0x00020000}};
-  walker.SetFilterOptions(TIECacheWalker::kDefaultFilterOptions);
+  walker.SetFilterOptions(TIECache::kDefaultFilterOptions);
   EXPECT_TRUE(walker.DeleteAllEntries());
   EXPECT_TRUE(cache.deletions.empty());
   EXPECT_EQ(cache.closeCalls, 1);
@@ -246,7 +270,7 @@ TEST_F(IECacheTest, DeleteAllOnACacheWithNothingMatchingClosesTheZeroHandle) {
 TEST_F(IECacheTest, AWalkWhoseNextCallKeepsFailingEnds) {
   cache.entries = {{"http://a.example/", 0x1}, {"http://b.example/", 0x1}};
   cache.nextFailure = ERROR_INVALID_HANDLE;
-  walker.SetFilterOptions(TIECacheWalker::kDefaultFilterOptions);
+  walker.SetFilterOptions(TIECache::kDefaultFilterOptions);
 
   EXPECT_FALSE(walker.DeleteAllEntries());  // b was never reached
   EXPECT_EQ(cache.findNextCalls, 2);        // one size query, one call with the buffer
@@ -257,7 +281,7 @@ TEST_F(IECacheTest, AWalkWhoseNextCallKeepsFailingEnds) {
 TEST_F(IECacheTest, AFailedDeletionIsReportedAndTheWalkGoesOn) {
   cache.entries = {{"http://in-use.example/", 0x1}, {"http://b.example/", 0x1}};
   cache.stuck = {"http://in-use.example/"};
-  walker.SetFilterOptions(TIECacheWalker::kDefaultFilterOptions);
+  walker.SetFilterOptions(TIECache::kDefaultFilterOptions);
 
   ASSERT_EQ(walker.FindFirstEntry(0), 0u);
   EXPECT_EQ(walker.DeleteEntry("http://in-use.example/"), DWORD(ERROR_ACCESS_DENIED));
@@ -272,7 +296,7 @@ TEST_F(IECacheTest, AFailedDeletionIsReportedAndTheWalkGoesOn) {
 TEST_F(IECacheTest, WithoutTheLibraryEveryOperationIsInert) {
   cache.libraryFound = false;
   cache.entries = {{"http://a.example/", 0x1}};
-  walker.SetFilterOptions(TIECacheWalker::kDefaultFilterOptions);
+  walker.SetFilterOptions(TIECache::kDefaultFilterOptions);
   EXPECT_FALSE(walker.LibraryFound());
   EXPECT_EQ(walker.FindFirstEntry(0), 2u);
   EXPECT_EQ(walker.FindNextEntry(), 2u);

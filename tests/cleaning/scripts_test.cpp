@@ -24,8 +24,9 @@ const std::vector<std::string> kNoNames;
 
 // Runs a routine that starts a script and waits for the script, as nobody else does.
 void RunScript(bool (*routine)()) {
+  const std::set<DWORD> earlier = test::ChildProcesses();
   ASSERT_TRUE(routine());
-  ASSERT_TRUE(test::WaitForChildProcesses()) << "the script did not end (waiting for input?)";
+  ASSERT_TRUE(test::WaitForChildProcesses(earlier)) << "the script did not end (waiting for input?)";
 }
 
 TEST(CleaningScripts, RunHistoryLosesItsValuesOnly) {

@@ -61,6 +61,11 @@ std::string ExtractFileName(const std::string& path) {
   return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
+std::string ExtractFilePath(const std::string& path) {
+  const size_t slash = path.find_last_of("\\/");
+  return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
 std::string ExtractFileTitle(const std::string& path) {
   std::string name = ExtractFileName(path);
   const size_t dot = name.rfind('.');

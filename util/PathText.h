@@ -26,6 +26,10 @@ std::string ExtractFileTitle(const std::string& path);
 // The text after the last "\" (or "/"): the file name with its extension.
 std::string ExtractFileName(const std::string& path);
 
+// The folder part of a path with its trailing "\" (the text up to the last "\" or "/"),
+// or "" for a bare name.
+std::string ExtractFilePath(const std::string& path);
+
 // Whether a folder is a path that may be emptied: absolute (drive or UNC), not a drive root,
 // not a UNC share root, free of "." and ".." steps, and short enough that every entry the
 // walk joins to it still fits the 260-character buffers.

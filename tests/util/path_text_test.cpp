@@ -36,6 +36,8 @@ TEST(PathText, TrailingBackslashAndFileTitle) {
   EXPECT_EQ(ExtractFileTitle("C:\\x\\name"), "name");
   EXPECT_EQ(ExtractFileTitle(".x"), "");
   EXPECT_EQ(ExtractFileName("C:\\x\\a.b"), "a.b");
+  EXPECT_EQ(ExtractFilePath("C:\\x\\a.b"), "C:\\x\\");
+  EXPECT_EQ(ExtractFilePath("a.b"), "");
 }
 
 TEST(IsDeletableFolder, AcceptsOnlyAbsoluteFoldersBelowARoot) {

@@ -19,11 +19,12 @@ TspSkinData* activeSkinData = nullptr;
 
 // The bytes of a .skn file; a file larger than any skin can be is refused unread.
 std::string ReadSkinFile(const std::string& path) {
-  UniqueHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  UniqueHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) throw ESkinFormatError("cannot open the skin file " + path);
   LARGE_INTEGER size{};
-  if (!GetFileSizeEx(file.Get(), &size)) throw ESkinFormatError("cannot read the skin file " + path);
+  if (!GetFileSizeEx(file.Get(), &size))
+    throw ESkinFormatError("cannot read the skin file " + path);
   if (size.QuadPart > static_cast<LONGLONG>(kMaxSkinFileSize)) {
     throw ESkinFormatError("the skin file is too large: " + path);
   }

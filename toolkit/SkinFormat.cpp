@@ -77,7 +77,8 @@ TColor ParseColor(const std::string& text, const char* section, const char* key)
 std::string FormatColor(TColor color) {
   char text[8];
   std::snprintf(text, sizeof text, "#%02X%02X%02X", static_cast<unsigned>(color & 0xFF),
-                static_cast<unsigned>((color >> 8) & 0xFF), static_cast<unsigned>((color >> 16) & 0xFF));
+                static_cast<unsigned>((color >> 8) & 0xFF),
+                static_cast<unsigned>((color >> 16) & 0xFF));
   return text;
 }
 

@@ -21,14 +21,15 @@ class ESkinFormatError : public std::runtime_error {
 };
 
 inline constexpr char kSkinTextMagic[] = "QVSKIN";  // [Skin] Magic=
-inline constexpr int kSkinTextVersion = 1;           // [Skin] Version=
-inline constexpr char kSkinFileMagic[] = "QVSKN";    // first five bytes of a .skn file
+inline constexpr int kSkinTextVersion = 1;          // [Skin] Version=
+inline constexpr char kSkinFileMagic[] = "QVSKN";   // first five bytes of a .skn file
 inline constexpr uint8_t kSkinFileVersion = 1;
-inline constexpr size_t kSkinFileHeaderSize = 10;   // magic, version, size (32-bit LE)
+inline constexpr size_t kSkinFileHeaderSize = 10;  // magic, version, size (32-bit LE)
 // No honest skin text comes near this; a larger claim (or output) is refused as a bomb.
 inline constexpr size_t kMaxSkinTextSize = 1u << 20;
 // Above what zlib can make of the largest text, so a larger file is refused unread.
-inline constexpr size_t kMaxSkinFileSize = kSkinFileHeaderSize + kMaxSkinTextSize + kMaxSkinTextSize / 64;
+inline constexpr size_t kMaxSkinFileSize =
+    kSkinFileHeaderSize + kMaxSkinTextSize + kMaxSkinTextSize / 64;
 
 // A skin as its text describes it. The style's switches (skinnableForm, buttonGlow) are not
 // part of the text: they stay at their defaults here and belong to the skin data.

@@ -5,8 +5,56 @@
 #include <vector>
 
 #include "toolkit/Application.h"
+#include "toolkit/GdiObjects.h"
 
 namespace qv {
+
+namespace {
+
+// With a skin that draws the window frames, a captioned form's frame and title bar take the
+// skin's caption colours over what the system drew. The system's caption buttons are left
+// uncovered, so they still look like what they do.
+void PaintSkinnedFrame(HWND window) {
+  const SkinStyle& s = CurrentSkinStyle();
+  const LONG_PTR style = GetWindowLongPtrA(window, GWL_STYLE);
+  if (!s.skinnableForm || (style & WS_CAPTION) != WS_CAPTION) return;
+  RECT outer{};
+  RECT client{};
+  GetWindowRect(window, &outer);
+  GetClientRect(window, &client);
+  MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&client), 2);
+  OffsetRect(&client, -outer.left, -outer.top);
+  OffsetRect(&outer, -outer.left, -outer.top);
+  const int border = client.left;
+  int buttons = 0;
+  if (style & WS_SYSMENU) {
+    buttons = 1;
+    if (style & (WS_MINIMIZEBOX | WS_MAXIMIZEBOX)) buttons = 3;
+  }
+  const RECT buttonArea{outer.right - border - buttons * GetSystemMetrics(SM_CXSIZE), border,
+                        outer.right - border, client.top};
+
+  HDC dc = GetWindowDC(window);
+  if (!dc) return;
+  ExcludeClipRect(dc, client.left, client.top, client.right, client.bottom);
+  ExcludeClipRect(dc, buttonArea.left, buttonArea.top, buttonArea.right, buttonArea.bottom);
+  UniqueBrush brush(CreateSolidBrush(s.captionColor));
+  FillRect(dc, &outer, brush.Get());
+  char title[256] = "";
+  GetWindowTextA(window, title, sizeof title);
+  {
+    RECT text{border + 6, border, buttonArea.left - 4, client.top};
+    TFont font;
+    SelectObjectScope f(dc, font.Handle(s));
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, s.captionTextColor);
+    DrawTextA(dc, title, -1, &text,
+              DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS | DT_NOPREFIX);
+  }
+  ReleaseDC(window, dc);
+}
+
+}  // namespace
 
 QV_PUBLISHED(TForm) {
   using P = Publish<TForm>;
@@ -398,6 +446,13 @@ void TForm::WndProc(TMessage& m) {
       // A window shown or hidden by the system (or another program) keeps Visible in step.
       visible_ = m.WParam != 0;
       break;
+    case WM_NCPAINT:
+    case WM_NCACTIVATE:
+    case WM_SETTEXT:
+      // The system paints the frame (or the caption, for the last two), then the skin.
+      TWinControl::WndProc(m);
+      PaintSkinnedFrame(Handle());
+      return;
     default:
       break;
   }

@@ -8,7 +8,9 @@
 #include <type_traits>
 #include <vector>
 
+#include "toolkit/Controls.h"
 #include "toolkit/ResourceStrData.h"
+#include "toolkit/SkinData.h"
 #include "toolkit/StringList.h"
 
 namespace qv {
@@ -20,6 +22,7 @@ QV_PUBLISHED(TspSkinMessage) {
                                     &TspSkinMessage::SetResourceStrData),
       P::Boolean("ShowAgainCheckBox", &TspSkinMessage::showAgainCheckBox_,
                  &TspSkinMessage::showAgainCheckBox_),
+      P::Object<TspSkinData>("SkinData", &TspSkinMessage::SkinData, &TspSkinMessage::SetSkinData),
   };
 }
 
@@ -314,9 +317,16 @@ void TspSkinMessage::SetResourceStrData(TspResourceStrData* data) {
   if (resourceStrData_) FreeNotification(resourceStrData_);
 }
 
+void TspSkinMessage::SetSkinData(TspSkinData* data) {
+  if (skinData_) RemoveFreeNotification(skinData_);
+  skinData_ = data;
+  if (skinData_) FreeNotification(skinData_);
+}
+
 void TspSkinMessage::Notification(TComponent* component, TOperation operation) {
   inherited::Notification(component, operation);
   if (operation == opRemove && component == resourceStrData_) resourceStrData_ = nullptr;
+  if (operation == opRemove && component == skinData_) skinData_ = nullptr;
 }
 
 std::string TspSkinMessage::ResText(const char* name) const {
@@ -342,12 +352,19 @@ int TspSkinMessage::MessageDlg(const std::string& text, const std::string& capti
   DialogState state;
   state.buttons = ShownMessageButtons(buttons);
   state.closeResult = MessageCloseResult(buttons);
-  state.look = look_;
-  if (look_.backColor != CLR_INVALID) state.backBrush.reset(CreateSolidBrush(look_.backColor));
+  TspMessageLook look = look_;
+  if (skinData_) {
+    const SkinStyle& skin = CurrentSkinStyle();
+    if (look.textColor == CLR_INVALID) look.textColor = skin.messageTextColor;
+    if (look.backColor == CLR_INVALID) look.backColor = skin.messageColor;
+    if (!look.font) look.font = TFont().Handle(skin);  // shared, lives with the process
+  }
+  state.look = look;
+  if (look.backColor != CLR_INVALID) state.backBrush.reset(CreateSolidBrush(look.backColor));
   state.defaultId = kButtonIdBase + static_cast<int>(DefaultMessageButton(buttons));
 
   UniqueFont ownFont;
-  HFONT font = look_.font;
+  HFONT font = look.font;
   if (!font) {
     ownFont = SystemMessageFont();
     font = ownFont ? ownFont.get() : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));

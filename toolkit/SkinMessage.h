@@ -19,6 +19,7 @@
 namespace qv {
 
 class TspResourceStrData;
+class TspSkinData;
 
 // The box's window could not be made.
 class EMessageBoxError : public std::runtime_error {
@@ -75,6 +76,11 @@ class TspSkinMessage : public TComponent {
   const TspMessageLook& Look() const { return look_; }
   void SetLook(const TspMessageLook& look) { look_ = look; }
 
+  // With skin data, what the look leaves at its defaults (font, colours) comes from the
+  // current skin when a box opens.
+  TspSkinData* SkinData() const { return skinData_; }
+  void SetSkinData(TspSkinData* data);
+
   int HelpContext() const { return helpContext_; }
 
   // The caption for a resource-string name: the list's value, or the English default when
@@ -92,6 +98,7 @@ class TspSkinMessage : public TComponent {
   bool showAgainChecked_ = false;
   HWND ownerWindow_ = nullptr;
   TspResourceStrData* resourceStrData_ = nullptr;
+  TspSkinData* skinData_ = nullptr;
   TspMessageLook look_;
   int helpContext_ = 0;
 };

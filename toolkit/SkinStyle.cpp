@@ -55,6 +55,11 @@ SkinStyle DefaultSkinStyle() {
   s.checkBoxFace = RGBColor(0xFF, 0xFF, 0xFF);
   s.bevelDark = RGBColor(0xD0, 0xD6, 0xDE);
   s.bevelLight = RGBColor(0xFF, 0xFF, 0xFF);
+  s.captionColor = RGBColor(0x2B, 0x7D, 0xE9);
+  s.captionTextColor = RGBColor(0xFF, 0xFF, 0xFF);
+  s.glowColor = RGBColor(0x8C, 0xBF, 0xF5);
+  s.messageColor = RGBColor(0xF3, 0xF5, 0xF8);
+  s.messageTextColor = RGBColor(0x1F, 0x29, 0x33);
   s.font = SkinFont{"Tahoma", 13, false};
   return s;
 }

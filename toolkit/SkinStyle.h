@@ -20,6 +20,8 @@ struct SkinFont {
   std::string face;
   int pixelHeight = 13;  // character height in pixels
   bool bold = false;
+
+  friend bool operator==(const SkinFont&, const SkinFont&) = default;
 };
 
 struct SkinStyle {
@@ -40,7 +42,18 @@ struct SkinStyle {
   TColor checkBoxFace;     // inside of an unticked box
   TColor bevelDark;        // separator lines: upper line
   TColor bevelLight;       //                  lower line
+  TColor captionColor;     // title bar and frame of forms when the skin draws frames
+  TColor captionTextColor;
+  TColor glowColor;        // the glow frame around a button under the mouse
+  TColor messageColor;     // message box background
+  TColor messageTextColor;
   SkinFont font;           // default font of every control
+
+  // Switches of the skin data that applied the style (not part of a skin's colours):
+  bool skinnableForm = false;  // forms paint their frame and title bar in captionColor
+  bool buttonGlow = false;     // buttons under the mouse show a glow frame
+
+  friend bool operator==(const SkinStyle&, const SkinStyle&) = default;
 };
 
 // The built-in look: light panels, clear flat buttons, one blue accent.

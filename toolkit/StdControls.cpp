@@ -185,8 +185,18 @@ void TButton::Paint(HDC dc, const RECT& client) {
   }
   const bool focused = Focused();
   TColor frame = (default_ || focused) && enabled ? s.accentColor : s.buttonBorder;
+  // The skin's glow frame marks the button under the mouse.
+  const bool glow = s.buttonGlow && enabled && hot_ && !down;
+  if (glow) frame = s.glowColor;
   RECT box = client;
   RoundBox(dc, box, face, frame, 6);
+  if (glow) {
+    RECT inner{box.left + 1, box.top + 1, box.right - 1, box.bottom - 1};
+    UniquePen pen(CreatePen(PS_SOLID, 1, Blend(s.glowColor, face, 40)));
+    SelectObjectScope p(dc, pen.Get());
+    SelectObjectScope b(dc, GetStockObject(NULL_BRUSH));
+    RoundRect(dc, inner.left, inner.top, inner.right, inner.bottom, 5, 5);
+  }
   if (focused && enabled) {
     RECT inner{box.left + 1, box.top + 1, box.right - 1, box.bottom - 1};
     UniquePen pen(CreatePen(PS_SOLID, 1, Blend(s.accentColor, face, 55)));

@@ -28,6 +28,7 @@
 #include <utility>
 
 #include "toolkit/Controls.h"
+#include "toolkit/MessageTypes.h"
 
 namespace qv {
 
@@ -37,21 +38,7 @@ class EInvalidOperation : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-// Modal results: the codes a modal form returns (message boxes return the same).
-enum : int {
-  mrNone = 0,
-  mrOk = 1,
-  mrCancel = 2,
-  mrAbort = 3,
-  mrRetry = 4,
-  mrIgnore = 5,
-  mrYes = 6,
-  mrNo = 7,
-  mrAll = 8,
-  mrNoToAll = 9,
-  mrYesToAll = 10,
-};
-
+// Modal results (mrOk, mrCancel, ...) are the message box's codes: one table for both.
 enum TFormBorderStyle { bsNone, bsSingle, bsSizeable, bsDialog };
 enum TBorderIcon { biSystemMenu, biMinimize, biMaximize };
 using TBorderIcons = EnumSet<TBorderIcon>;

@@ -268,6 +268,8 @@ TCLSettings* GetSettings() {
 
 void FreeSettings() { g_settings.reset(); }
 
+void SetSettings(std::unique_ptr<TCLSettings> settings) { g_settings = std::move(settings); }
+
 std::string FloatToSettingText(double value, std::string_view separator) {
   // to_chars rather than printf: the C runtime's locale must not pick the decimal point.
   char buffer[64];

@@ -101,6 +101,9 @@ class TCLSettings {
 TCLSettings* GetSettings();
 // Destroys the store; the next GetSettings reads everything again and counts another start.
 void FreeSettings();
+// Makes settings the process's store in place of the current one, which is destroyed. Lets a
+// test hand code that calls GetSettings() a store over scratch folders.
+void SetSettings(std::unique_ptr<TCLSettings> settings);
 
 // The shortest general form with up to 15 significant digits ("0.1", "1E20", "1.5E-7"),
 // with separator in place of the decimal point.

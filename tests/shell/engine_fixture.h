@@ -81,7 +81,6 @@ class EngineTest : public test::WindowTest {
     environment.userAppData = scratch / "user";
     environment.commonAppData = scratch / "common";
     environment.canWriteFolder = [](const std::string&) { return false; };
-    environment.decimalSeparator = ".";
     SetSettings(std::make_unique<TCLSettings>(environment));
   }
 

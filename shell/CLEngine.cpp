@@ -15,6 +15,8 @@
 #include "toolkit/Application.h"
 #include "toolkit/Forms.h"
 #include "toolkit/Menus.h"
+#include "toolkit/ResourceStrData.h"
+#include "toolkit/SkinData.h"
 #include "toolkit/SkinMessage.h"
 #include "util/Text.h"
 
@@ -46,8 +48,7 @@ TCLEngine* GetEngine() { return g_engine; }
 QV_PUBLISHED(TCLEngine) {
   using P = Publish<TCLEngine>;
   return {
-      P::Object<TComponent>("SkinData", "TspSkinData", &TCLEngine::SkinData,
-                            &TCLEngine::SetSkinData),
+      P::Object<TspSkinData>("SkinData", &TCLEngine::SkinData, &TCLEngine::SetSkinData),
       P::Object<TMenuItem>("SkinMenuItem", &TCLEngine::SkinMenuItem, &TCLEngine::SetSkinMenuItem),
       P::Event("OnSkinChanged", "TNotifyEvent"),
       P::Object<TCLMultiLangData>("LanguageData", &TCLEngine::LanguageData,
@@ -121,7 +122,7 @@ void TCLEngine::SetReference(T*& field, T* value) {
   if (value) FreeNotification(value);
 }
 
-void TCLEngine::SetSkinData(TComponent* skinData) { SetReference(skinData_, skinData); }
+void TCLEngine::SetSkinData(TspSkinData* skinData) { SetReference(skinData_, skinData); }
 void TCLEngine::SetSkinMenuItem(TMenuItem* item) { SetReference(skinMenuItem_, item); }
 void TCLEngine::SetLanguageData(TCLMultiLangData* data) { SetReference(languageData_, data); }
 void TCLEngine::SetLanguageMenuItem(TMenuItem* item) { SetReference(languageMenuItem_, item); }
@@ -279,6 +280,7 @@ TspSkinMessage* TCLEngine::GetMessageBox() {
   if (!messageBox_) {
     messageBox_ = ownerForm_->Make<TspSkinMessage>();
     FreeNotification(messageBox_);
+    messageBox_->SetSkinData(skinData_);
   }
   return messageBox_;
 }
@@ -295,6 +297,9 @@ int32_t TCLEngine::ShowKeyedMessage(const std::string& key, const std::vector<st
 
   TspSkinMessage* box = GetMessageBox();
   box->SetShowAgainCheckBox(showAgainID != 0);
+  // The captions are the skin's resource strings, which a language switch translates.
+  if (skinData_ && skinData_->ResourceStrData())
+    box->SetResourceStrData(skinData_->ResourceStrData());
   // Over the engine's form when it is on screen; otherwise centred on the screen.
   HWND owner = ownerForm_->HandleAllocated() && IsWindowVisible(ownerForm_->Handle())
                    ? ownerForm_->Handle()

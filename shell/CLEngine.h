@@ -31,6 +31,7 @@ class TCLEngine;
 class TCLMultiLangData;
 class TForm;
 class TMenuItem;
+class TspSkinData;
 class TspSkinMessage;
 
 // A component placed where its class cannot serve ("Invalid class typecast").
@@ -63,8 +64,9 @@ class TCLEngine : public TComponent {
   ~TCLEngine() override;
 
   // ---- Published properties
-  TComponent* SkinData() const { return skinData_; }  // the skin toolkit's skin data
-  void SetSkinData(TComponent* skinData);
+  // The skin that skin switches change; also the message box's. Referenced, not owned.
+  TspSkinData* SkinData() const { return skinData_; }
+  void SetSkinData(TspSkinData* skinData);
   TMenuItem* SkinMenuItem() const { return skinMenuItem_; }
   void SetSkinMenuItem(TMenuItem* item);
   TCLMultiLangData* LanguageData() const { return languageData_; }
@@ -129,7 +131,8 @@ class TCLEngine : public TComponent {
   int32_t ShowKeyedMessage(const std::string& key, const std::vector<std::string>& args,
                            int32_t showAgainID, MessageKind kind, MessageButtons buttons,
                            int32_t defaultResult, bool fromLibRes);
-  // The skinned message box, created on first use and owned by the owner form.
+  // The skinned message box, created on first use with the engine's skin data and owned by
+  // the owner form.
   TspSkinMessage* GetMessageBox();
 
   // ---- Start-up
@@ -166,7 +169,7 @@ class TCLEngine : public TComponent {
   UINT msgCmdParam_ = 0;
   UINT msgIfBusy_ = 0;
 
-  TComponent* skinData_ = nullptr;
+  TspSkinData* skinData_ = nullptr;
   TMenuItem* skinMenuItem_ = nullptr;
   TCLMultiLangData* languageData_ = nullptr;
   TMenuItem* languageMenuItem_ = nullptr;

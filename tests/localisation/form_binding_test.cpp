@@ -10,29 +10,22 @@
 #include "localisation/CLMultiLang.h"
 #include "shell/CLEngine.h"
 #include "toolkit/Application.h"
+#include "toolkit/SkinData.h"
+#include "toolkit/SkinMessage.h"
 #include "toolkit/forms_fixture.h"
 
 namespace qv {
 
-// Stands in for the skin toolkit's skin data.
-class TTestSkin : public TComponent {
-  QV_CLASS(TTestSkin, TComponent)
-
- public:
-  using TComponent::TComponent;
-};
-
-QV_PUBLISHED(TTestSkin) { return {}; }
-
-// A skinned control: two properties of the skin data type (the type name in other letter
-// case too), one reference of another type and a caption for the translator.
+// A skinned control of the test's own: two properties of the skin data type (one declared with
+// the type name in other letter case), one reference of another type and a caption for the
+// translator.
 class TTestSkinned : public TComponent {
   QV_CLASS(TTestSkinned, TComponent)
 
  public:
   using TComponent::TComponent;
-  TComponent* skinData = nullptr;
-  TComponent* ctrlSkinData = nullptr;
+  TspSkinData* skinData = nullptr;
+  TspSkinData* ctrlSkinData = nullptr;
   TComponent* buddy = nullptr;
   std::string caption = "designed";
 };
@@ -40,10 +33,9 @@ class TTestSkinned : public TComponent {
 QV_PUBLISHED(TTestSkinned) {
   using P = Publish<TTestSkinned>;
   return {
-      P::Object<TComponent>("SkinData", "TspSkinData", &TTestSkinned::skinData,
-                            &TTestSkinned::skinData),
-      P::Object<TComponent>("CtrlSkinData", "tspSKINDATA", &TTestSkinned::ctrlSkinData,
-                            &TTestSkinned::ctrlSkinData),
+      P::Object<TspSkinData>("SkinData", &TTestSkinned::skinData, &TTestSkinned::skinData),
+      P::Object<TspSkinData>("CtrlSkinData", "tspSKINDATA", &TTestSkinned::ctrlSkinData,
+                             &TTestSkinned::ctrlSkinData),
       P::Object<TComponent>("Buddy", "TComponent", &TTestSkinned::buddy, &TTestSkinned::buddy),
       P::String("Caption", "TCaption", &TTestSkinned::caption, &TTestSkinned::caption),
   };
@@ -66,13 +58,13 @@ class TfrmBindingMain : public TForm {
  public:
   using TForm::TForm;
   TCLEngine* engine1 = nullptr;
-  TTestSkin* skin = nullptr;
+  TspSkinData* skin = nullptr;
   TCLMultiLangData* lang = nullptr;
 
  protected:
   void Describe() override {
     SetName(UniqueName("frmBindingMain"));
-    skin = Make<TTestSkin>();
+    skin = Make<TspSkinData>();
     lang = Make<TCLMultiLangData>();
     lang->DefaultData().SetText("[TfrmBound]\nctrl.Caption=translated\n");
     engine1 = Make<TCLEngine>();
@@ -85,26 +77,28 @@ QV_PUBLISHED(TfrmBindingMain) { return {}; }
 
 // What a bound form's creation handler saw.
 struct AtCreate {
-  TComponent* ctrlSkin = nullptr;
-  TComponent* ctrlCtrlSkin = nullptr;
+  TspSkinData* ctrlSkin = nullptr;
+  TspSkinData* ctrlCtrlSkin = nullptr;
+  TspSkinData* messageBoxSkin = nullptr;
   TCLMultiLangData* translatorData = nullptr;
   TPosition position = poDesigned;
 };
 
-// A framework window: a control, a translator, a derived translator and the binding, in that
-// order, with what its description may set beforehand.
+// A framework window: a control, a message box, a translator, a derived translator and the
+// binding, in that order, with what its description may set beforehand.
 class TfrmBound : public TForm {
   QV_CLASS(TfrmBound, TForm)
 
  public:
   struct Design {
     bool skin = true, language = true, formProperties = true;
-    TComponent* designedSkin = nullptr;
+    TspSkinData* designedSkin = nullptr;
     TCLMultiLangData* designedLanguage = nullptr;
   };
   TfrmBound(ComponentOwner owner, Design design) : TForm(owner), design_(design) {}
 
   TTestSkinned* ctrl = nullptr;
+  TspSkinMessage* messageBox = nullptr;
   TCLMultiLang* translator = nullptr;
   TMyMultiLang* ownTranslator = nullptr;
   TCLForm* binding = nullptr;
@@ -116,6 +110,7 @@ class TfrmBound : public TForm {
     ctrl = Make<TTestSkinned>();
     ctrl->SetName("ctrl");
     ctrl->ctrlSkinData = design_.designedSkin;
+    messageBox = Make<TspSkinMessage>();
     translator = Make<TCLMultiLang>();
     translator->SetLanguageData(design_.designedLanguage);
     ownTranslator = Make<TMyMultiLang>();
@@ -124,7 +119,8 @@ class TfrmBound : public TForm {
     SetBoolProp("RuntimeSetLanguageData", design_.language);
     SetBoolProp("RunTimeSetFormProperties", design_.formProperties);
     OnCreate = [this](TObject*) {
-      atCreate = {ctrl->skinData, ctrl->ctrlSkinData, translator->LanguageData(), Position()};
+      atCreate = {ctrl->skinData, ctrl->ctrlSkinData, messageBox->SkinData(),
+                  translator->LanguageData(), Position()};
     };
   }
 
@@ -150,6 +146,7 @@ TEST_F(FormBinding, HandsOutTheEnginesDataBeforeTheCreationHandler) {
   TfrmBound* form = MakeBound({});
   EXPECT_EQ(form->atCreate.ctrlSkin, main->skin);
   EXPECT_EQ(form->atCreate.ctrlCtrlSkin, main->skin) << "the type name's letter case is free";
+  EXPECT_EQ(form->atCreate.messageBoxSkin, main->skin) << "the toolkit's own components too";
   EXPECT_EQ(form->atCreate.translatorData, main->lang);
   EXPECT_EQ(form->atCreate.position, poMainFormCenter);
   EXPECT_EQ(form->ctrl->buddy, nullptr) << "references of other types stay empty";
@@ -163,7 +160,7 @@ TEST_F(FormBinding, HandsOutTheEnginesDataBeforeTheCreationHandler) {
 
 TEST_F(FormBinding, KeepsWhatTheDescriptionSet) {
   TfrmBindingMain* main = MakeMain();
-  auto designedSkin = TComponent::MakeUnowned<TTestSkin>();
+  auto designedSkin = TComponent::MakeUnowned<TspSkinData>();
   auto designedLanguage = TComponent::MakeUnowned<TCLMultiLangData>();
   TfrmBound::Design design;
   design.designedSkin = designedSkin.get();

@@ -9,6 +9,8 @@
 
 #include "support/WindowDriver.h"
 #include "tests/shell/engine_fixture.h"
+#include "toolkit/ResourceStrData.h"
+#include "toolkit/SkinData.h"
 #include "toolkit/SkinMessage.h"
 
 namespace qv {
@@ -23,6 +25,7 @@ struct Seen {
   std::string caption;
   bool hasCheckBox = false;
   bool checkBoxTicked = false;
+  std::string checkBoxText;
   bool answered = false;
 };
 
@@ -50,6 +53,7 @@ class BoxUser {
     HWND check = test::FindByName(box.window, "cbShowAgain");
     seen_.hasCheckBox = check != nullptr && test::IsShown(check);
     seen_.checkBoxTicked = check != nullptr && test::IsChecked(check);
+    if (check) seen_.checkBoxText = test::WindowText(check);
     if (tick && check) test::Click(check);
     seen_.answered = test::Answer(box, button);
     if (!seen_.answered) PostMessageA(box.window, WM_CLOSE, 0, 0);
@@ -63,7 +67,14 @@ class KeyedMessage : public EngineTest {
  protected:
   void SetUp() override {
     EngineTest::SetUp();
-    form = MakeForm();
+    // The engine's skin carries resource strings of its own: the box must use them.
+    form = MakeForm([](TfrmEngineTest& f) {
+      auto* strings = f.Make<TspResourceStrData>();
+      strings->ResStrings().SetValues("MSG_CAP_SHOWFLAG", "Never again, please");
+      auto* skin = f.Make<TspSkinData>();
+      skin->SetResourceStrData(strings);
+      f.engine1->SetSkinData(skin);
+    });
     ASSERT_TRUE(FinishStartup(form));
   }
 
@@ -111,6 +122,7 @@ TEST_F(KeyedMessage, ATickedCheckBoxRemembersTheAnswer) {
     ASSERT_TRUE(seen.shown);
     EXPECT_TRUE(seen.hasCheckBox);
     EXPECT_FALSE(seen.checkBoxTicked);
+    EXPECT_EQ(seen.checkBoxText, "Never again, please");
   }
   EXPECT_TRUE(GetSettings()->ReadShowAgain(5));
   {  // Ticked and answered No: remembered.
@@ -148,6 +160,7 @@ TEST_F(KeyedMessage, TheBoxIsOneComponentOfTheForm) {
   TspSkinMessage* box = form->engine1->GetMessageBox();
   ASSERT_NE(box, nullptr);
   EXPECT_EQ(box->Owner(), form);
+  EXPECT_EQ(box->SkinData(), form->engine1->SkinData());
   EXPECT_EQ(form->engine1->GetMessageBox(), box);
   // Destroyed by someone else, it is made again rather than used.
   form->RemoveComponent(box).reset();

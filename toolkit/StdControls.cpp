@@ -205,10 +205,12 @@ void TButton::Paint(HDC dc, const RECT& client) {
     RoundRect(dc, inner.left, inner.top, inner.right, inner.bottom, 5, 5);
   }
 
+  // Small buttons ("Delete Now" on 75 pixels) need every pixel of their width for the text.
+  const bool hasImage = images_ && imageIndex_ >= 0 && imageIndex_ < images_->Count();
   RECT text = client;
-  InflateRect(&text, -8, 0);
+  InflateRect(&text, hasImage ? -8 : -3, 0);
   const int shift = down ? 1 : 0;
-  if (images_ && imageIndex_ >= 0 && imageIndex_ < images_->Count()) {
+  if (hasImage) {
     const int iw = images_->Width();
     const int ih = images_->Height();
     const int top = (client.bottom - client.top - ih) / 2 + shift;

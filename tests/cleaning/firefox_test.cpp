@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include "CleaningSandbox.h"
+#include "support/TraceFixtures.h"
 #include "shell/CLSettings.h"
 #include "support/TestFiles.h"
 #include "util/Paths.h"

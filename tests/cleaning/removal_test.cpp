@@ -9,7 +9,7 @@
 
 #include <algorithm>
 
-#include "CleaningSandbox.h"
+#include "support/TraceFixtures.h"
 #include "cleaning/uCC.h"
 #include "support/TestFiles.h"
 #include "support/TraceCapture.h"

@@ -3,7 +3,7 @@
 // any interaction, and what lies beside the trace stays.
 #include <gtest/gtest.h>
 
-#include "CleaningSandbox.h"
+#include "support/TraceFixtures.h"
 #include "cleaning/uCC.h"
 #include "support/TestFiles.h"
 

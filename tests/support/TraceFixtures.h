@@ -1,6 +1,6 @@
-// Planting and checking traces for the removal tests: registry values, shell-folder and
-// environment overrides that restore what they replaced, URL-cache entries, and waiting for
-// the processes (cleaning scripts) a routine started and left running.
+// Planting and checking traces for the removal and end-to-end tests: registry values,
+// shell-folder and environment overrides that restore what they replaced, URL-cache entries,
+// and waiting for the processes (cleaning scripts) a routine started and left running.
 #pragma once
 
 #include <windows.h>

@@ -1,4 +1,4 @@
-#include "CleaningSandbox.h"
+#include "support/TraceFixtures.h"
 
 #include <gtest/gtest.h>
 #include <tlhelp32.h>

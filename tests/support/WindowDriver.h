@@ -41,7 +41,4 @@ MessageBoxView WaitForMessageBox(DWORD processId, int timeoutMs = 10000);
 // until the box has gone.
 bool Answer(const MessageBoxView& box, const std::string& buttonName, int timeoutMs = 5000);
 
-// Saves a screenshot of the whole screen (the private Xvfb display) as a BMP file.
-bool SaveScreenshot(const std::string& path);
-
 }  // namespace qv::test

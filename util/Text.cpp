@@ -79,12 +79,15 @@ bool StartsWithText(std::string_view text, std::string_view prefix) {
 
 std::string ReplaceAll(std::string text, std::string_view what, std::string_view with) {
   if (what.empty()) return text;
-  size_t pos = 0;
-  while ((pos = text.find(what, pos)) != std::string::npos) {
-    text.replace(pos, what.size(), with);
-    pos += with.size();
+  std::string result;
+  size_t start = 0, found;
+  while ((found = text.find(what, start)) != std::string::npos) {
+    result.append(text, start, found - start);
+    result.append(with);
+    start = found + what.size();
   }
-  return text;
+  result.append(text, start);
+  return result;
 }
 
 std::string FillPlaceholders(std::string text, const std::vector<std::string>& args, int highest) {

@@ -92,7 +92,7 @@ std::string ReplaceAll(std::string text, std::string_view what, std::string_view
 
 std::string FillPlaceholders(std::string text, const std::vector<std::string>& args, int highest) {
   for (int i = 0; i <= highest && size_t(i) < args.size(); ++i)
-    text = ReplaceAll(std::move(text), "{" + std::to_string(i + 1) + "}", args[size_t(i)]);
+    text = ReplaceAll(std::move(text), '{' + std::to_string(i + 1) + '}', args[size_t(i)]);
   return text;
 }
 

@@ -5,10 +5,10 @@
 
 #include <algorithm>
 #include <memory>
-#include <type_traits>
 #include <vector>
 
 #include "toolkit/Controls.h"
+#include "toolkit/GdiObjects.h"
 #include "toolkit/ResourceStrData.h"
 #include "toolkit/SkinData.h"
 #include "toolkit/StringList.h"
@@ -63,33 +63,6 @@ LPCSTR KindIcon(MessageKind kind) {
   }
   return nullptr;
 }
-
-struct GdiObjectDeleter {
-  void operator()(HGDIOBJ object) const { DeleteObject(object); }
-};
-using UniqueFont = std::unique_ptr<std::remove_pointer_t<HFONT>, GdiObjectDeleter>;
-using UniqueBrush = std::unique_ptr<std::remove_pointer_t<HBRUSH>, GdiObjectDeleter>;
-
-// A window's DC with a font selected, given back on scope exit.
-class WindowDC {
- public:
-  WindowDC(HWND window, HFONT font) : window_(window), dc_(GetDC(window)) {
-    if (dc_) oldFont_ = SelectObject(dc_, font);
-  }
-  ~WindowDC() {
-    if (!dc_) return;
-    SelectObject(dc_, oldFont_);
-    ReleaseDC(window_, dc_);
-  }
-  WindowDC(const WindowDC&) = delete;
-  WindowDC& operator=(const WindowDC&) = delete;
-  HDC Get() const { return dc_; }
-
- private:
-  HWND window_;
-  HDC dc_;
-  HGDIOBJ oldFont_ = nullptr;
-};
 
 // Drivers find controls by name without knowing their ids; the atom lives as long as the
 // window, so it is deleted again when the box goes.
@@ -173,7 +146,7 @@ LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
       if (state->look.textColor != CLR_INVALID) SetTextColor(dc, state->look.textColor);
       if (state->backBrush) {
         SetBkColor(dc, state->look.backColor);
-        return reinterpret_cast<LRESULT>(state->backBrush.get());
+        return reinterpret_cast<LRESULT>(state->backBrush.Get());
       }
       SetBkMode(dc, TRANSPARENT);
       return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
@@ -182,7 +155,7 @@ LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
       if (!state->backBrush) break;
       RECT client;
       GetClientRect(window, &client);
-      FillRect(reinterpret_cast<HDC>(wParam), &client, state->backBrush.get());
+      FillRect(reinterpret_cast<HDC>(wParam), &client, state->backBrush.Get());
       return 1;
     }
     case WM_DESTROY:
@@ -227,7 +200,7 @@ UniqueFont SystemMessageFont() {
   if (SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0)) {
     return UniqueFont(CreateFontIndirectA(&metrics.lfMessageFont));
   }
-  return nullptr;
+  return UniqueFont();
 }
 
 RECT WorkAreaNear(HWND window) {
@@ -360,14 +333,14 @@ int TspSkinMessage::MessageDlg(const std::string& text, const std::string& capti
     if (!look.font) look.font = TFont().Handle(skin);  // shared, lives with the process
   }
   state.look = look;
-  if (look.backColor != CLR_INVALID) state.backBrush.reset(CreateSolidBrush(look.backColor));
+  if (look.backColor != CLR_INVALID) state.backBrush.Reset(CreateSolidBrush(look.backColor));
   state.defaultId = kButtonIdBase + static_cast<int>(DefaultMessageButton(buttons));
 
   UniqueFont ownFont;
   HFONT font = look.font;
   if (!font) {
     ownFont = SystemMessageFont();
-    font = ownFont ? ownFont.get() : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+    font = ownFont ? ownFont.Get() : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
   }
 
   std::string title = caption;
@@ -431,7 +404,8 @@ int TspSkinMessage::MessageDlg(const std::string& text, const std::string& capti
   int buttonWidth = 75;
   int checkWidth = 0;
   {
-    WindowDC dc(hwnd, font);
+    WindowDC dc(hwnd);
+    SelectObjectScope selectedFont(dc.Get(), font);
     TEXTMETRICA metrics{};
     GetTextMetricsA(dc.Get(), &metrics);
     lineHeight = metrics.tmHeight;

@@ -5,6 +5,7 @@
 #include <windowsx.h>
 
 #include <algorithm>
+#include <functional>
 
 #include "toolkit/Application.h"
 #include "toolkit/Forms.h"
@@ -50,6 +51,50 @@ bool PointInClient(HWND window, LPARAM lParam) {
   GetClientRect(window, &r);
   POINT p{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
   return PtInRect(&r, p) != FALSE;
+}
+
+// The mouse side of a clickable control: hover tracking, capture while pressed, and a click
+// when the button is released over the control. repaint shows a state change, press runs
+// on a left-button press (focus), click on a release inside. True when the message is
+// answered (Result set); false when the control's procedure goes on with it.
+bool HandlePointer(PointerState& state, HWND window, TMessage& m, const std::function<void()>& repaint,
+                   const std::function<void()>& press, const std::function<void()>& click) {
+  switch (m.Msg) {
+    case WM_MOUSEMOVE:
+      if (!state.hot) {
+        state.hot = true;
+        TrackLeave(window);
+        repaint();
+      }
+      return false;
+    case WM_MOUSELEAVE:
+      state.hot = false;
+      repaint();
+      return false;
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+      state.pressed = true;
+      SetCapture(window);
+      press();
+      repaint();
+      m.Result = 0;
+      return true;
+    case WM_LBUTTONUP:
+      if (state.pressed) {
+        state.pressed = false;
+        ReleaseCapture();
+        repaint();
+        if (PointInClient(window, m.LParam)) click();
+      }
+      m.Result = 0;
+      return true;
+    case WM_CAPTURECHANGED:
+      state.pressed = false;
+      repaint();
+      return false;
+    default:
+      return false;
+  }
 }
 
 }  // namespace
@@ -109,6 +154,12 @@ bool TButton::WantsDialogKey(WORD key) const {
 
 void TButton::WndProc(TMessage& m) {
   HWND window = HandleAllocated() ? Handle() : nullptr;
+  const auto repaint = [this] { Invalidate(); };
+  const auto press = [this] {
+    if (TabStop()) SetFocus();
+  };
+  const auto click = [this] { Click(); };
+  if (HandlePointer(pointer_, window, m, repaint, press, click)) return;
   switch (m.Msg) {
     case BM_CLICK:
       if (Enabled()) Click();
@@ -117,38 +168,6 @@ void TButton::WndProc(TMessage& m) {
     case WM_GETDLGCODE:
       m.Result = DLGC_BUTTON | (default_ ? DLGC_DEFPUSHBUTTON : DLGC_UNDEFPUSHBUTTON);
       return;
-    case WM_MOUSEMOVE:
-      if (!hot_) {
-        hot_ = true;
-        TrackLeave(window);
-        Invalidate();
-      }
-      break;
-    case WM_MOUSELEAVE:
-      hot_ = false;
-      Invalidate();
-      break;
-    case WM_LBUTTONDOWN:
-    case WM_LBUTTONDBLCLK:
-      pressed_ = true;
-      SetCapture(window);
-      if (TabStop()) SetFocus();
-      Invalidate();
-      m.Result = 0;
-      return;
-    case WM_LBUTTONUP:
-      if (pressed_) {
-        pressed_ = false;
-        ReleaseCapture();
-        Invalidate();
-        if (PointInClient(window, m.LParam)) Click();
-      }
-      m.Result = 0;
-      return;
-    case WM_CAPTURECHANGED:
-      pressed_ = false;
-      Invalidate();
-      break;
     case WM_KEYDOWN:
       if (m.WParam == VK_SPACE) {
         spaceDown_ = true;
@@ -176,17 +195,17 @@ void TButton::Paint(HDC dc, const RECT& client) {
   const SkinStyle& s = CurrentSkinStyle();
   FillSolid(dc, client, Parent() ? Parent()->BackgroundColor() : s.formColor);
   const bool enabled = Enabled();
-  const bool down = (pressed_ && hot_) || spaceDown_;
+  const bool down = (pointer_.pressed && pointer_.hot) || spaceDown_;
   TColor face = Color() != clDefault ? Color() : s.buttonFace;
   if (enabled && down) {
     face = s.buttonPressed;
-  } else if (enabled && hot_) {
+  } else if (enabled && pointer_.hot) {
     face = s.buttonHot;
   }
   const bool focused = Focused();
   TColor frame = (default_ || focused) && enabled ? s.accentColor : s.buttonBorder;
   // The skin's glow frame marks the button under the mouse.
-  const bool glow = s.buttonGlow && enabled && hot_ && !down;
+  const bool glow = s.buttonGlow && enabled && pointer_.hot && !down;
   if (glow) frame = s.glowColor;
   RECT box = client;
   RoundBox(dc, box, face, frame, 6);
@@ -251,6 +270,10 @@ void TCheckBox::Click() {
 
 void TCheckBox::WndProc(TMessage& m) {
   HWND window = HandleAllocated() ? Handle() : nullptr;
+  const auto repaint = [this] { Invalidate(); };
+  const auto press = [this] { SetFocus(); };
+  const auto click = [this] { Click(); };
+  if (HandlePointer(pointer_, window, m, repaint, press, click)) return;
   switch (m.Msg) {
     case BM_CLICK:
       if (Enabled()) Click();
@@ -266,35 +289,6 @@ void TCheckBox::WndProc(TMessage& m) {
     case WM_GETDLGCODE:
       m.Result = DLGC_BUTTON;
       return;
-    case WM_MOUSEMOVE:
-      if (!hot_) {
-        hot_ = true;
-        TrackLeave(window);
-        Invalidate();
-      }
-      break;
-    case WM_MOUSELEAVE:
-      hot_ = false;
-      Invalidate();
-      break;
-    case WM_LBUTTONDOWN:
-    case WM_LBUTTONDBLCLK:
-      pressed_ = true;
-      SetCapture(window);
-      SetFocus();
-      m.Result = 0;
-      return;
-    case WM_LBUTTONUP:
-      if (pressed_) {
-        pressed_ = false;
-        ReleaseCapture();
-        if (PointInClient(window, m.LParam)) Click();
-      }
-      m.Result = 0;
-      return;
-    case WM_CAPTURECHANGED:
-      pressed_ = false;
-      break;
     case WM_KEYUP:
       if (m.WParam == VK_SPACE) Click();
       break;
@@ -321,7 +315,7 @@ void TCheckBox::Paint(HDC dc, const RECT& client) {
                      {box.left + 11, box.top + 4}};
     Polyline(dc, tick, 3);
   } else {
-    RoundBox(dc, box, s.checkBoxFace, hot_ && enabled ? s.accentColor : s.buttonBorder, 4);
+    RoundBox(dc, box, s.checkBoxFace, pointer_.hot && enabled ? s.accentColor : s.buttonBorder, 4);
   }
   RECT text{box.right + 6, client.top, client.right, client.bottom};
   SelectObjectScope f(dc, Font().Handle(s));

@@ -16,6 +16,13 @@ enum TAlignment { taLeftJustify, taRightJustify, taCenter };
 // A push button. A non-zero ModalResult is handed to its form when clicked (which ends a
 // modal loop); Default answers Enter and Cancel answers Esc anywhere on the form.
 // Answers BM_CLICK, like a system button.
+// Hover and press state of a clickable control: hot while the mouse is over it, pressed from a
+// left-button press on it until the button is released.
+struct PointerState {
+  bool hot = false;
+  bool pressed = false;
+};
+
 class TButton : public TWinControl {
   QV_CLASS(TButton, TWinControl)
 
@@ -50,8 +57,7 @@ class TButton : public TWinControl {
   bool cancel_ = false;
   TImageList* images_ = nullptr;
   int imageIndex_ = -1;
-  bool hot_ = false;
-  bool pressed_ = false;
+  PointerState pointer_;
   bool spaceDown_ = false;
 };
 
@@ -74,8 +80,7 @@ class TCheckBox : public TWinControl {
 
  private:
   bool checked_ = false;
-  bool hot_ = false;
-  bool pressed_ = false;
+  PointerState pointer_;
 };
 
 // Text on the background of its parent. AutoSize (on by default) fits the bounds to a single
